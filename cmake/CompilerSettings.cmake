@@ -1,0 +1,42 @@
+# Compiler-specific settings, kept in one place.
+
+option(TOLMAR_SANITIZE "Build with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)
+
+if(MSVC)
+    set(TOLMAR_WARNINGS /W4)
+    # Narrow literals are Windows-1252 bytes; the sources are UTF-8.
+    set(TOLMAR_CHARSET /source-charset:utf-8 /execution-charset:windows-1252)
+else()
+    set(TOLMAR_WARNINGS -Wall -Wextra)
+    set(TOLMAR_CHARSET -finput-charset=UTF-8 -fexec-charset=CP1252)
+endif()
+
+function(tolmar_compile_options target)
+    target_compile_options(${target} PRIVATE ${TOLMAR_WARNINGS}
+        $<$<COMPILE_LANGUAGE:CXX>:${TOLMAR_CHARSET}>)
+    if(TOLMAR_SANITIZE)
+        target_compile_options(${target} PRIVATE -fsanitize=address,undefined
+            -fno-sanitize-recover=all -fno-omit-frame-pointer)
+        target_link_options(${target} PUBLIC -fsanitize=address,undefined)
+    endif()
+endfunction()
+
+# No runtime DLLs beside the system's.
+function(tolmar_static_runtime target)
+    if(MINGW)
+        target_link_options(${target} PRIVATE -static -static-libgcc -static-libstdc++)
+    endif()
+endfunction()
+
+# GoogleTest from Debian's sources, built with the same compiler as the tests.
+function(tolmar_add_googletest)
+    if(TARGET gtest)
+        return()
+    endif()
+    set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+    set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+    if(MINGW)
+        set(gtest_disable_pthreads ON CACHE BOOL "" FORCE)
+    endif()
+    add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+endfunction()

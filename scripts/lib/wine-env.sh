@@ -1,0 +1,71 @@
+# Shared by the Wine runner, the test and play commands: a project-local 32-bit Wine
+# prefix, a private Xvfb when there is no display, and Wine's services. Everything
+# started here is stopped again by its process id or through its own prefix.
+
+TOLMAR_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
+export WINEPREFIX="${TOLMAR_WINEPREFIX:-$TOLMAR_ROOT/build/wineprefix}"
+export WINEARCH=win32
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="
+
+tolmar_started_xvfb_pid=""
+tolmar_started_wineserver=""
+
+# Starts Xvfb on a free display and exports DISPLAY.
+tolmar_start_xvfb() {
+    local fdfile
+    fdfile="$(mktemp)"
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$fdfile" >/dev/null 2>&1 &
+    tolmar_started_xvfb_pid=$!
+    local i
+    for i in $(seq 100); do
+        [ -s "$fdfile" ] && break
+        sleep 0.05
+    done
+    export DISPLAY=":$(head -n1 "$fdfile")"
+    rm -f "$fdfile"
+}
+
+tolmar_reg_add() {
+    wine reg add "$1" /v "$2" /t REG_SZ /d "$3" /f >/dev/null 2>&1
+}
+
+# Creates the prefix on first use: no window manager waits, Arial from Liberation Sans.
+tolmar_prepare_prefix() {
+    [ -f "$WINEPREFIX/.tolmar-ready" ] && return 0
+    mkdir -p "$(dirname "$WINEPREFIX")"
+    wineboot -i </dev/null >/dev/null 2>&1
+    tolmar_reg_add 'HKCU\Software\Wine\X11 Driver' Managed N
+    tolmar_reg_add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes' \
+        Arial 'Liberation Sans'
+    wineserver -w
+    touch "$WINEPREFIX/.tolmar-ready"
+}
+
+# Brings up what a Wine program needs; remembers what it started.
+tolmar_wine_up() {
+    if [ -z "${DISPLAY:-}" ]; then
+        tolmar_start_xvfb
+    fi
+    tolmar_prepare_prefix
+    if [ -z "${TOLMAR_WINE_SESSION:-}" ]; then
+        wineserver -p
+        wineboot </dev/null >/dev/null 2>&1
+        tolmar_started_wineserver=1
+        export TOLMAR_WINE_SESSION=1
+    fi
+}
+
+tolmar_wine_down() {
+    if [ -n "$tolmar_started_wineserver" ]; then
+        wineserver -k 2>/dev/null
+        wineserver -w 2>/dev/null
+        unset TOLMAR_WINE_SESSION
+        tolmar_started_wineserver=""
+    fi
+    if [ -n "$tolmar_started_xvfb_pid" ]; then
+        kill "$tolmar_started_xvfb_pid" 2>/dev/null
+        wait "$tolmar_started_xvfb_pid" 2>/dev/null
+        tolmar_started_xvfb_pid=""
+    fi
+}

@@ -1,0 +1,40 @@
+#include "autoplay.h"
+
+#include "../logic/board.h"
+#include "../logic/game.h"
+#include "../logic/solver.h"
+#include "../view/paint.h"
+#include "gameflow.h"
+
+// Set while a step waits in a modal box; a tick arriving then would otherwise run a
+// step nested inside the unfinished one.
+static bool StepInProgress;
+
+static void MakeSolverMove(HDC dc)
+{
+    int8_t from, to;
+    PlanSolverStep(&from, &to);
+    ++MoveCount;
+    EraseTopDisc(dc, from);
+    MoveDisc(from, to);
+    DrawTopDisc(dc, to);
+    DrawMoveCounter(dc);
+}
+
+void AutoStep(HWND hwnd)
+{
+    if (StepInProgress)
+        return;
+    StepInProgress = true;
+    HDC dc = GetDC(hwnd);
+    if (!IsSolved()) {
+        MakeSolverMove(dc);
+        if (IsSolved()) {
+            ComposeComputerResult(MoveCount, MinimalMoves(DiscCount));
+            ShowFinishDialog(hwnd);
+            KillTimer(hwnd, TimerId);
+        }
+    }
+    ReleaseDC(hwnd, dc);
+    StepInProgress = false;
+}

@@ -1,0 +1,37 @@
+#include "gameflow.h"
+
+#include "../logic/board.h"
+#include "../logic/game.h"
+#include "../view/drag.h"
+#include "../view/paint.h"
+#include "dialogs.h"
+#include "mainwnd.h"
+
+UINT_PTR TimerId;
+
+void NewGame(HWND hwnd)
+{
+    // A drag that outlived a release outside the window must not carry its disc
+    // into the new board.
+    AbandonDrag();
+    BeginNextGame();
+    // A running timer is replaced, never stopped here: a manual game ignores ticks.
+    if (PlayMode == AutomaticPlay)
+        SetTimer(hwnd, TimerId, TimerInterval, nullptr);
+    InvalidateRect(hwnd, nullptr, TRUE);
+}
+
+void ConcludeManualMove(HWND hwnd, HDC dc)
+{
+    ++MoveCount;
+    DrawMoveCounter(dc);
+    if (!IsSolved())
+        return;
+    ComposeManualResult(MoveCount, MinimalMoves(DiscCount));
+    ShowFinishDialog(hwnd);
+}
+
+void ShowFinishDialog(HWND hwnd)
+{
+    DialogBoxParamA(AppInstance, "FINISH", hwnd, FinishDlgProc, 0);
+}

@@ -1,0 +1,10 @@
+// The main window: its class, its creation and the procedure that routes every message.
+#pragma once
+
+#include <windows.h>
+
+extern HINSTANCE AppInstance;
+
+ATOM RegisterMainClass(HINSTANCE instance);
+BOOL CreateMainWindow(HINSTANCE instance, int showCommand);
+extern "C" LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);

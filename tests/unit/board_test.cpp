@@ -1,0 +1,235 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <random>
+#include <vector>
+
+#include "logic/board.h"
+#include "warning_recorder.h"
+
+namespace {
+
+void StartWith(int n)
+{
+    DiscCount = static_cast<int8_t>(n);
+    ClearBoard();
+    FillStartTower(static_cast<int8_t>(n));
+    InvalidMoveWarnings = 0;
+}
+
+// Lays out towers from bottom-up lists, e.g. {{3, 2}, {}, {1}}.
+void Place(const std::vector<int>& left, const std::vector<int>& middle,
+           const std::vector<int>& right)
+{
+    ClearBoard();
+    const std::vector<int>* towers[] = {&left, &middle, &right};
+    for (int t = 0; t < 3; ++t)
+        for (size_t s = 0; s < towers[t]->size(); ++s)
+            Towers[t][s] = static_cast<int8_t>((*towers[t])[s]);
+}
+
+std::vector<int> Stack(int t)
+{
+    std::vector<int> v;
+    for (int s = 0; s < SlotCount && Towers[t][s] != 0; ++s)
+        v.push_back(Towers[t][s]);
+    return v;
+}
+
+TEST(Board, StartPositionForNineAndOne)
+{
+    StartWith(9);
+    for (int s = 0; s < 9; ++s)
+        EXPECT_EQ(Towers[1][s], 9 - s) << "slot " << s;
+    EXPECT_EQ(Towers[1][9], 0);
+    for (int t : {0, 2})
+        for (int s = 0; s < SlotCount; ++s)
+            EXPECT_EQ(Towers[t][s], 0);
+
+    StartWith(1);
+    EXPECT_EQ(Stack(1), std::vector<int>{1});
+}
+
+TEST(Board, FillStartTowerWritesOnlyItsSlots)
+{
+    std::memset(Towers, 7, sizeof Towers);
+    FillStartTower(2);
+    EXPECT_EQ(Towers[1][0], 2);
+    EXPECT_EQ(Towers[1][1], 1);
+    EXPECT_EQ(Towers[1][2], 0);
+    EXPECT_EQ(Towers[1][3], 7);
+    EXPECT_EQ(Towers[0][0], 7);
+
+    std::memset(Towers, 7, sizeof Towers);
+    FillStartTower(-1);
+    FillStartTower(10);  // would run past the last slot
+    for (auto& tower : Towers)
+        for (int8_t slot : tower)
+            EXPECT_EQ(slot, 7);
+}
+
+TEST(Board, TopDiscOf)
+{
+    Place({3, 2}, {}, {1});
+    EXPECT_EQ(TopDiscOf(0), 2);
+    EXPECT_EQ(TopDiscOf(1), 0);
+    EXPECT_EQ(TopDiscOf(2), 1);
+    EXPECT_EQ(TopDiscOf(NoTower), 0);
+    EXPECT_EQ(TopDiscOf(3), 0);
+    EXPECT_EQ(TopDiscOf(-128), 0);
+}
+
+struct AllowedCase {
+    std::vector<int> left, middle, right;
+    int from, to;
+    bool allowed;
+};
+
+TEST(Board, IsMoveAllowed)
+{
+    const AllowedCase cases[] = {
+        {{}, {3, 2, 1}, {}, 1, 0, true},
+        {{}, {3, 2, 1}, {}, 1, 2, true},
+        {{}, {3, 2, 1}, {}, 1, 1, false},   // same tower, not empty
+        {{}, {3, 2, 1}, {}, 0, 2, false},   // empty source
+        {{}, {3, 2, 1}, {}, 0, 0, false},
+        {{}, {3, 2}, {1}, 1, 2, false},     // larger onto smaller
+        {{}, {3, 2}, {1}, 2, 1, true},
+        {{}, {3, 2}, {1}, 2, 0, true},      // onto an empty tower
+        {{}, {3, 2, 1}, {}, 1, NoTower, false},
+        {{}, {3, 2, 1}, {}, 1, 3, false},
+        {{}, {3, 2, 1}, {}, NoTower, 1, false},
+        {{}, {3, 2, 1}, {}, 5, 0, false},
+    };
+    for (const auto& c : cases) {
+        Place(c.left, c.middle, c.right);
+        int8_t before[TowerCount][SlotCount];
+        std::memcpy(before, Towers, sizeof Towers);
+        EXPECT_EQ(IsMoveAllowed(static_cast<int8_t>(c.from), static_cast<int8_t>(c.to)),
+                  c.allowed)
+            << c.from << " -> " << c.to;
+        EXPECT_EQ(std::memcmp(before, Towers, sizeof Towers), 0);
+    }
+}
+
+TEST(Board, FindMoveSlots)
+{
+    Place({4, 3}, {}, {2, 1});
+    uint8_t s = 99, f = 99;
+    FindMoveSlots(2, 1, &s, &f);
+    EXPECT_EQ(s, 1);
+    EXPECT_EQ(f, 0);
+    FindMoveSlots(1, 0, &s, &f);  // empty source gives slot 0
+    EXPECT_EQ(s, 0);
+    EXPECT_EQ(f, 2);
+}
+
+TEST(Board, MoveDiscMakesOneMove)
+{
+    StartWith(3);
+    EXPECT_TRUE(MoveDisc(1, 2));
+    EXPECT_EQ(Stack(1), (std::vector<int>{3, 2}));
+    EXPECT_EQ(Stack(2), std::vector<int>{1});
+    EXPECT_EQ(Towers[1][2], 0);
+    EXPECT_EQ(InvalidMoveWarnings, 0);
+}
+
+TEST(Board, RefusedMoveWarnsOnceAndChangesNothing)
+{
+    const int refused[][2] = {{1, 1}, {0, 2}, {1, 2}, {1, NoTower}, {7, 0}};
+    for (const auto& m : refused) {
+        Place({}, {3, 2}, {1});
+        InvalidMoveWarnings = 0;
+        int8_t before[TowerCount][SlotCount];
+        std::memcpy(before, Towers, sizeof Towers);
+        EXPECT_FALSE(MoveDisc(static_cast<int8_t>(m[0]), static_cast<int8_t>(m[1])));
+        EXPECT_EQ(InvalidMoveWarnings, 1);
+        EXPECT_EQ(std::memcmp(before, Towers, sizeof Towers), 0);
+    }
+}
+
+TEST(Board, IsSolved)
+{
+    DiscCount = 3;
+    struct {
+        std::vector<int> left, middle, right;
+        bool solved;
+    } cases[] = {
+        {{3, 2, 1}, {}, {}, true},
+        {{}, {}, {3, 2, 1}, true},
+        {{}, {3, 2, 1}, {}, false},
+        {{3, 2}, {}, {1}, false},
+        {{}, {3}, {2, 1}, false},
+    };
+    for (const auto& c : cases) {
+        Place(c.left, c.middle, c.right);
+        EXPECT_EQ(IsSolved(), c.solved);
+    }
+}
+
+TEST(Board, MinimalMoves)
+{
+    const int expected[] = {0, 1, 3, 7, 15, 31, 63, 127, 255, 511};
+    for (int n = 0; n <= 9; ++n)
+        EXPECT_EQ(MinimalMoves(static_cast<int8_t>(n)), expected[n]);
+    EXPECT_EQ(MinimalMoves(-3), 0);
+}
+
+// The board's invariant: discs 1..n once each, stacks strictly decreasing and
+// terminated, slot 9 empty.
+::testing::AssertionResult BoardIsValid(int n)
+{
+    std::vector<int> seen(n + 1, 0);
+    for (int t = 0; t < TowerCount; ++t) {
+        if (Towers[t][SlotCount - 1] != 0)
+            return ::testing::AssertionFailure() << "slot 9 occupied on tower " << t;
+        int h = 0;
+        while (Towers[t][h] != 0) {
+            int d = Towers[t][h];
+            if (d < 1 || d > n)
+                return ::testing::AssertionFailure() << "bad disc " << d;
+            if (h > 0 && d >= Towers[t][h - 1])
+                return ::testing::AssertionFailure() << "stack not decreasing on " << t;
+            ++seen[d];
+            ++h;
+        }
+        for (int s = h; s < SlotCount; ++s)
+            if (Towers[t][s] != 0)
+                return ::testing::AssertionFailure() << "disc above the end on " << t;
+    }
+    for (int d = 1; d <= n; ++d)
+        if (seen[d] != 1)
+            return ::testing::AssertionFailure() << "disc " << d << " seen " << seen[d];
+    return ::testing::AssertionSuccess();
+}
+
+TEST(Board, RandomMovesKeepTheInvariant)
+{
+    std::mt19937 rng(20261208);
+    std::uniform_int_distribution<int> tower(-1, 3);  // includes values that name no tower
+    for (int n = 1; n <= 9; ++n) {
+        StartWith(n);
+        int moved = 0;
+        for (int i = 0; i < 20000; ++i) {
+            int8_t from = static_cast<int8_t>(tower(rng));
+            int8_t to = static_cast<int8_t>(tower(rng));
+            int8_t before[TowerCount][SlotCount];
+            std::memcpy(before, Towers, sizeof Towers);
+            int warnings = InvalidMoveWarnings;
+            bool allowed = IsMoveAllowed(from, to);
+            bool result = MoveDisc(from, to);
+            ASSERT_EQ(result, allowed);
+            if (result) {
+                ++moved;
+                ASSERT_EQ(InvalidMoveWarnings, warnings);
+            } else {
+                ASSERT_EQ(InvalidMoveWarnings, warnings + 1);
+                ASSERT_EQ(std::memcmp(before, Towers, sizeof Towers), 0);
+            }
+            ASSERT_TRUE(BoardIsValid(n)) << "n " << n << " step " << i;
+        }
+        EXPECT_GT(moved, 1000) << "the run should make many real moves";
+    }
+}
+
+}  // namespace

@@ -1,0 +1,114 @@
+#include <gtest/gtest.h>
+
+#include "logic/board.h"
+#include "logic/game.h"
+#include "logic/solver.h"
+#include "warning_recorder.h"
+
+namespace {
+
+void StartGame(int n)
+{
+    OptDiscCount = static_cast<int8_t>(n);
+    OptPlayMode = AutomaticPlay;
+    BeginNextGame();
+    InvalidMoveWarnings = 0;
+}
+
+int StackHeight(int t)
+{
+    int h = 0;
+    while (Towers[t][h] != 0)
+        ++h;
+    return h;
+}
+
+// Replays the solver's plan through the move rules, as each step does.
+TEST(Solver, SolvesEveryHeightInTheMinimumThroughLegalMoves)
+{
+    for (int n = 1; n <= 9; ++n) {
+        StartGame(n);
+        int steps = 0;
+        while (!IsSolved() && steps < 2000) {
+            int8_t from, to;
+            PlanSolverStep(&from, &to);
+            ASSERT_TRUE(IsMoveAllowed(from, to)) << "n " << n << " step " << steps + 1;
+            ASSERT_TRUE(MoveDisc(from, to));
+            ++steps;
+        }
+        EXPECT_EQ(steps, MinimalMoves(static_cast<int8_t>(n))) << "n " << n;
+        EXPECT_EQ(InvalidMoveWarnings, 0);
+        int goal = n % 2 == 1 ? 2 : 0;
+        EXPECT_EQ(StackHeight(goal), n) << "n " << n;
+    }
+}
+
+TEST(Solver, ThreeDiscSequence)
+{
+    const struct {
+        int disc, from, to;
+    } expected[] = {{1, 1, 2}, {2, 1, 0}, {1, 2, 0}, {3, 1, 2},
+                    {1, 0, 1}, {2, 0, 2}, {1, 1, 2}};
+    StartGame(3);
+    int step = 1;
+    for (const auto& e : expected) {
+        int8_t from, to;
+        PlanSolverStep(&from, &to);
+        EXPECT_EQ(from, e.from) << "step " << step;
+        EXPECT_EQ(to, e.to) << "step " << step;
+        EXPECT_EQ(TopDiscOf(from), e.disc) << "step " << step;
+        MoveDisc(from, to);
+        ++step;
+    }
+    EXPECT_TRUE(IsSolved());
+}
+
+TEST(Solver, TwoDiscsEndOnTheLeft)
+{
+    StartGame(2);
+    int8_t from, to;
+    PlanSolverStep(&from, &to);
+    EXPECT_EQ(from * 10 + to, 12);
+    MoveDisc(from, to);
+    PlanSolverStep(&from, &to);  // 0 -> 1 is refused with tower 0 empty, so 1 -> 0
+    EXPECT_EQ(from * 10 + to, 10);
+    MoveDisc(from, to);
+    PlanSolverStep(&from, &to);
+    EXPECT_EQ(from * 10 + to, 20);
+    MoveDisc(from, to);
+    EXPECT_TRUE(IsSolved());
+    EXPECT_EQ(StackHeight(0), 2);
+}
+
+TEST(Solver, FirstStepForgetsTheLastGame)
+{
+    StartGame(3);
+    int8_t from, to;
+    PlanSolverStep(&from, &to);
+    PlanSolverStep(&from, &to);
+    ASSERT_NE(SmallDiscTower, 1);
+    StartGame(3);
+    EXPECT_EQ(SolverStarting, 1);
+    PlanSolverStep(&from, &to);
+    EXPECT_EQ(from, 1);
+    EXPECT_EQ(to, 2);
+    EXPECT_EQ(SolverStarting, 0);
+}
+
+// After a refused step the solver keeps alternating on its own bookkeeping.
+TEST(Solver, TrustsItsBookkeepingAfterADisturbance)
+{
+    StartGame(3);
+    MoveDisc(1, 0);  // disc 1 moved behind the solver's back
+    int8_t from, to;
+    PlanSolverStep(&from, &to);
+    EXPECT_EQ(from, 1);  // still believes disc 1 is on the middle tower
+    EXPECT_EQ(to, 2);
+    EXPECT_EQ(SmallDiscTower, 2);
+    EXPECT_EQ(SmallDiscTurn, 0);
+    PlanSolverStep(&from, &to);
+    EXPECT_EQ(SmallDiscTurn, 1);
+    EXPECT_TRUE((from == 0 && to == 1) || (from == 1 && to == 0));
+}
+
+}  // namespace

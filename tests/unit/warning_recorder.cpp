@@ -1,0 +1,10 @@
+#include "warning_recorder.h"
+
+#include "logic/board.h"
+
+int InvalidMoveWarnings;
+
+void ShowInvalidMove()
+{
+    ++InvalidMoveWarnings;
+}

@@ -1,0 +1,4 @@
+// The unit tests' stand-in for the platform warning: it counts instead of beeping.
+#pragma once
+
+extern int InvalidMoveWarnings;
