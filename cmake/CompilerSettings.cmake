@@ -14,6 +14,10 @@ endif()
 function(tolmar_compile_options target)
     target_compile_options(${target} PRIVATE ${TOLMAR_WARNINGS}
         $<$<COMPILE_LANGUAGE:CXX>:${TOLMAR_CHARSET}>)
+    if(NOT MSVC)
+        target_compile_options(${target} PRIVATE
+            $<$<COMPILE_LANGUAGE:CXX>:-ffile-prefix-map=${CMAKE_SOURCE_DIR}=.>)
+    endif()
     if(TOLMAR_SANITIZE)
         target_compile_options(${target} PRIVATE -fsanitize=address,undefined
             -fno-sanitize-recover=all -fno-omit-frame-pointer)
@@ -21,10 +25,12 @@ function(tolmar_compile_options target)
     endif()
 endfunction()
 
-# No runtime DLLs beside the system's.
+# No runtime DLLs beside the system's; no link time stamp and no build paths, so that
+# two builds of the same sources give the same bytes.
 function(tolmar_static_runtime target)
     if(MINGW)
-        target_link_options(${target} PRIVATE -static -static-libgcc -static-libstdc++)
+        target_link_options(${target} PRIVATE -static -static-libgcc -static-libstdc++
+            -Wl,--no-insert-timestamp)
     endif()
 endfunction()
 
