@@ -34,6 +34,21 @@ function(tolmar_static_runtime target)
     endif()
 endfunction()
 
+# MainWndProc and About, exported by undecorated name with the module named in the .def.
+function(tolmar_exports target def)
+    if(MINGW)
+        # --kill-at strips the @16 of the stdcall names; a release build is stripped too.
+        target_link_options(${target} PRIVATE ${def} -Wl,--kill-at $<$<CONFIG:Release>:-s>)
+    elseif(MSVC)
+        # link.exe matches the undecorated names of a .def to the stdcall symbols itself.
+        file(STRINGS ${def} lines)
+        list(TRANSFORM lines REPLACE "@16" "")
+        list(JOIN lines "\n" text)
+        file(WRITE ${CMAKE_CURRENT_BINARY_DIR}/${target}-msvc.def "${text}\n")
+        target_link_options(${target} PRIVATE /DEF:${CMAKE_CURRENT_BINARY_DIR}/${target}-msvc.def)
+    endif()
+endfunction()
+
 # GoogleTest from Debian's sources, built with the same compiler as the tests.
 function(tolmar_add_googletest)
     if(TARGET gtest)

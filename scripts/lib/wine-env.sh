@@ -48,8 +48,8 @@ tolmar_wine_up() {
         tolmar_start_xvfb
     fi
     tolmar_prepare_prefix
-    if [ -z "${TOLMAR_WINE_SESSION:-}" ]; then
-        wineserver -p
+    # A server already running for this prefix is someone else's: join it, leave it.
+    if [ -z "${TOLMAR_WINE_SESSION:-}" ] && wineserver -p 2>/dev/null; then
         wineboot </dev/null >/dev/null 2>&1
         tolmar_started_wineserver=1
         export TOLMAR_WINE_SESSION=1
