@@ -1,0 +1,282 @@
+// Checks the shipped Tolmar.exe itself, read as a file: what kind of program it is,
+// what it exports and imports, and that it carries the resources the other tests read.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstddef>
+#include <cstdio>
+#include <cstring>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace {
+
+// The bytes of a PE file and the headers the checks need.
+class PeFile {
+public:
+    explicit PeFile(const char* path)
+    {
+        if (FILE* f = std::fopen(path, "rb")) {
+            char buf[65536];
+            for (size_t n; (n = std::fread(buf, 1, sizeof buf, f)) > 0;)
+                bytes_.insert(bytes_.end(), buf, buf + n);
+            std::fclose(f);
+        }
+        if (bytes_.size() < sizeof(IMAGE_DOS_HEADER) || Read<WORD>(0) != IMAGE_DOS_SIGNATURE)
+            return;
+        const size_t nt = Read<LONG>(offsetof(IMAGE_DOS_HEADER, e_lfanew));
+        if (Read<DWORD>(nt) != IMAGE_NT_SIGNATURE)
+            return;
+        file = Read<IMAGE_FILE_HEADER>(nt + 4);
+        const size_t optional = nt + 4 + sizeof(IMAGE_FILE_HEADER);
+        magic = Read<WORD>(optional);
+        if (magic != IMAGE_NT_OPTIONAL_HDR32_MAGIC)
+            return;
+        opt = Read<IMAGE_OPTIONAL_HEADER32>(optional);
+        for (WORD i = 0; i < file.NumberOfSections; ++i)
+            sections.push_back(Read<IMAGE_SECTION_HEADER>(
+                optional + file.SizeOfOptionalHeader + i * sizeof(IMAGE_SECTION_HEADER)));
+        ok_ = true;
+    }
+
+    bool Ok() const { return ok_ && inBounds_; }
+
+    template <class T>
+    T Read(size_t offset)
+    {
+        T value{};
+        if (offset + sizeof(T) > bytes_.size() || offset + sizeof(T) < offset)
+            inBounds_ = false;
+        else
+            std::memcpy(&value, bytes_.data() + offset, sizeof(T));
+        return value;
+    }
+
+    const IMAGE_SECTION_HEADER* SectionOf(DWORD rva) const
+    {
+        for (const IMAGE_SECTION_HEADER& s : sections)
+            if (rva >= s.VirtualAddress && rva < s.VirtualAddress + std::max(s.Misc.VirtualSize, s.SizeOfRawData))
+                return &s;
+        return nullptr;
+    }
+
+    // File offset of an address in the loaded image; marks the file bad when none holds it.
+    size_t Offset(DWORD rva)
+    {
+        const IMAGE_SECTION_HEADER* s = SectionOf(rva);
+        if (!s) {
+            inBounds_ = false;
+            return bytes_.size();
+        }
+        return rva - s->VirtualAddress + s->PointerToRawData;
+    }
+
+    template <class T>
+    T ReadRva(DWORD rva) { return Read<T>(Offset(rva)); }
+
+    std::string StringAt(DWORD rva)
+    {
+        std::string s;
+        for (size_t at = Offset(rva); at < bytes_.size() && bytes_[at]; ++at)
+            s += static_cast<char>(bytes_[at]);
+        return s;
+    }
+
+    const IMAGE_DATA_DIRECTORY& Directory(int index) const { return opt.DataDirectory[index]; }
+
+    IMAGE_FILE_HEADER file{};
+    WORD magic = 0;
+    IMAGE_OPTIONAL_HEADER32 opt{};
+    std::vector<IMAGE_SECTION_HEADER> sections;
+    std::vector<BYTE> bytes_;
+
+private:
+    bool ok_ = false;
+    bool inBounds_ = true;
+};
+
+struct FileResource {
+    WORD type;
+    WORD id;            // when the name is a number
+    std::wstring name;  // otherwise
+    WORD language;
+    std::vector<BYTE> data;
+};
+
+// Walks the three levels of the resource directory: type, name, language.
+std::vector<FileResource> ReadResources(PeFile& pe)
+{
+    std::vector<FileResource> found;
+    const DWORD root = pe.Directory(IMAGE_DIRECTORY_ENTRY_RESOURCE).VirtualAddress;
+    if (!root)
+        return found;
+    auto entries = [&](DWORD dir) {
+        auto header = pe.ReadRva<IMAGE_RESOURCE_DIRECTORY>(root + dir);
+        std::vector<IMAGE_RESOURCE_DIRECTORY_ENTRY> list;
+        for (int i = 0; i < header.NumberOfNamedEntries + header.NumberOfIdEntries && pe.Ok(); ++i)
+            list.push_back(pe.ReadRva<IMAGE_RESOURCE_DIRECTORY_ENTRY>(
+                root + dir + sizeof header + i * sizeof(IMAGE_RESOURCE_DIRECTORY_ENTRY)));
+        return list;
+    };
+    for (const auto& type : entries(0)) {
+        if (type.NameIsString || !type.DataIsDirectory) {
+            found.push_back({0xFFFF, 0, L"(type given by name)", 0, {}});
+            continue;
+        }
+        for (const auto& name : entries(type.OffsetToDirectory)) {
+            FileResource res{type.Id, 0, {}, 0, {}};
+            if (name.NameIsString) {
+                const DWORD at = root + name.NameOffset;
+                const WORD length = pe.ReadRva<WORD>(at);
+                for (WORD i = 0; i < length; ++i)
+                    res.name += static_cast<wchar_t>(pe.ReadRva<WORD>(at + 2 + 2 * i));
+            } else {
+                res.id = name.Id;
+            }
+            for (const auto& lang : entries(name.OffsetToDirectory)) {
+                res.language = lang.Id;
+                auto leaf = pe.ReadRva<IMAGE_RESOURCE_DATA_ENTRY>(root + lang.OffsetToData);
+                const size_t at = pe.Offset(leaf.OffsetToData);
+                res.data.clear();
+                for (DWORD i = 0; i < leaf.Size && pe.Ok(); ++i)
+                    res.data.push_back(pe.Read<BYTE>(at + i));
+                found.push_back(res);
+            }
+        }
+    }
+    return found;
+}
+
+class Executable : public testing::Test {
+protected:
+    static void SetUpTestSuite() { pe = new PeFile(TOLMAR_EXE); }
+    static void TearDownTestSuite()
+    {
+        delete pe;
+        pe = nullptr;
+    }
+    void SetUp() override { ASSERT_TRUE(pe->Ok()) << "cannot read the PE headers of " << TOLMAR_EXE; }
+    static PeFile* pe;
+};
+PeFile* Executable::pe = nullptr;
+
+TEST_F(Executable, IsA32BitGuiProgram)
+{
+    EXPECT_EQ(pe->file.Machine, IMAGE_FILE_MACHINE_I386);
+    EXPECT_EQ(pe->magic, IMAGE_NT_OPTIONAL_HDR32_MAGIC);
+    EXPECT_TRUE(pe->file.Characteristics & IMAGE_FILE_EXECUTABLE_IMAGE);
+    EXPECT_FALSE(pe->file.Characteristics & IMAGE_FILE_DLL);
+    EXPECT_EQ(pe->opt.Subsystem, IMAGE_SUBSYSTEM_WINDOWS_GUI);
+}
+
+// Export name -> RVA, read from the export directory; also checks its module name and ordinals.
+std::map<std::string, DWORD> ExportsByName(PeFile& pe)
+{
+    std::map<std::string, DWORD> rvaOf;
+    const IMAGE_DATA_DIRECTORY& dir = pe.Directory(IMAGE_DIRECTORY_ENTRY_EXPORT);
+    EXPECT_NE(dir.VirtualAddress, 0u) << "no export directory";
+    if (!dir.VirtualAddress)
+        return rvaOf;
+    auto exports = pe.ReadRva<IMAGE_EXPORT_DIRECTORY>(dir.VirtualAddress);
+    EXPECT_EQ(pe.StringAt(exports.Name), "Tolmar.EXE");
+    EXPECT_EQ(exports.NumberOfFunctions, 2u);
+    const std::map<std::string, DWORD> ordinals = {{"MainWndProc", 1}, {"About", 2}};
+    std::map<std::string, DWORD> ordinalOf;
+    for (DWORD i = 0; i < exports.NumberOfNames && pe.Ok(); ++i) {
+        std::string name = pe.StringAt(pe.ReadRva<DWORD>(exports.AddressOfNames + 4 * i));
+        WORD index = pe.ReadRva<WORD>(exports.AddressOfNameOrdinals + 2 * i);
+        ordinalOf[name] = exports.Base + index;
+        rvaOf[name] = pe.ReadRva<DWORD>(exports.AddressOfFunctions + 4 * index);
+    }
+    EXPECT_EQ(ordinalOf, ordinals);
+    return rvaOf;
+}
+
+TEST_F(Executable, ExportsMainWndProcAndAboutByPlainNameAndOrdinal)
+{
+    std::map<std::string, DWORD> rvaOf = ExportsByName(*pe);
+    ASSERT_EQ(rvaOf.size(), 2u);
+    const IMAGE_DATA_DIRECTORY& dir = pe->Directory(IMAGE_DIRECTORY_ENTRY_EXPORT);
+    for (const auto& [name, rva] : rvaOf) {
+        SCOPED_TRACE(name);
+        const IMAGE_SECTION_HEADER* code = pe->SectionOf(rva);
+        ASSERT_NE(code, nullptr);
+        EXPECT_TRUE(code->Characteristics & IMAGE_SCN_MEM_EXECUTE) << "not in code";
+        EXPECT_FALSE(rva >= dir.VirtualAddress && rva < dir.VirtualAddress + dir.Size) << "forwarded";
+    }
+    EXPECT_NE(rvaOf["MainWndProc"], rvaOf["About"]);
+}
+
+TEST_F(Executable, ImportsOnlyFromSystemLibraries)
+{
+    const std::set<std::string> allowed = {"kernel32.dll", "user32.dll", "gdi32.dll", "msvcrt.dll"};
+    const DWORD dir = pe->Directory(IMAGE_DIRECTORY_ENTRY_IMPORT).VirtualAddress;
+    ASSERT_NE(dir, 0u);
+    std::set<std::string> imported;
+    for (DWORD at = dir;; at += sizeof(IMAGE_IMPORT_DESCRIPTOR)) {
+        auto desc = pe->ReadRva<IMAGE_IMPORT_DESCRIPTOR>(at);
+        ASSERT_TRUE(pe->Ok());
+        if (!desc.Name)
+            break;
+        std::string name = pe->StringAt(desc.Name);
+        for (char& c : name)
+            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        imported.insert(name);
+    }
+    for (const std::string& name : imported)
+        EXPECT_TRUE(allowed.count(name)) << name;
+    EXPECT_TRUE(imported.count("user32.dll"));
+    EXPECT_TRUE(imported.count("kernel32.dll"));
+    EXPECT_EQ(pe->Directory(IMAGE_DIRECTORY_ENTRY_DELAY_IMPORT).VirtualAddress, 0u);
+}
+
+TEST_F(Executable, CarriesExactlyTheResourcesOfTheTestedScript)
+{
+    std::vector<FileResource> resources = ReadResources(*pe);
+    ASSERT_TRUE(pe->Ok());
+    std::set<WORD> types;
+    for (const FileResource& r : resources) {
+        types.insert(r.type);
+        EXPECT_EQ(r.language, 0x0C07) << "type " << r.type;
+    }
+    // Icon, menu, dialog, icon group, version: in particular no manifest (24).
+    EXPECT_EQ(types, (std::set<WORD>{3, 4, 5, 14, 16}));
+    EXPECT_EQ(resources.size(), 10u);
+
+    // Byte for byte the resources that this test program links, which the resource tests read.
+    HMODULE self = GetModuleHandleA(nullptr);
+    for (const FileResource& r : resources) {
+        LPCWSTR name = r.name.empty() ? MAKEINTRESOURCEW(r.id) : r.name.c_str();
+        SCOPED_TRACE("type " + std::to_string(r.type) + " id " + std::to_string(r.id) + " name length " +
+                     std::to_string(r.name.size()));
+        HRSRC found = FindResourceExW(self, MAKEINTRESOURCEW(r.type), name, r.language);
+        ASSERT_NE(found, nullptr);
+        ASSERT_EQ(SizeofResource(self, found), r.data.size());
+        const BYTE* mine = static_cast<const BYTE*>(LockResource(LoadResource(self, found)));
+        EXPECT_TRUE(std::equal(r.data.begin(), r.data.end(), mine));
+    }
+}
+
+TEST_F(Executable, ExportsResolveAlikeByNameAndByOrdinal)
+{
+    std::map<std::string, DWORD> rvaOf = ExportsByName(*pe);
+    HMODULE exe = LoadLibraryExA(TOLMAR_EXE, nullptr, DONT_RESOLVE_DLL_REFERENCES);
+    ASSERT_NE(exe, nullptr) << "LoadLibraryEx error " << GetLastError();
+    const struct { const char* name; WORD ordinal; } exports[] = {{"MainWndProc", 1}, {"About", 2}};
+    for (const auto& e : exports) {
+        SCOPED_TRACE(e.name);
+        FARPROC byName = GetProcAddress(exe, e.name);
+        FARPROC byOrdinal = GetProcAddress(exe, MAKEINTRESOURCEA(e.ordinal));
+        EXPECT_NE(byName, nullptr);
+        EXPECT_EQ(byName, byOrdinal);
+        EXPECT_EQ(reinterpret_cast<const BYTE*>(byName), reinterpret_cast<const BYTE*>(exe) + rvaOf[e.name]);
+    }
+    EXPECT_EQ(GetProcAddress(exe, "MainWndProc@16"), nullptr) << "decorated name exported";
+    FreeLibrary(exe);
+}
+
+}  // namespace

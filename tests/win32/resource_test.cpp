@@ -1,0 +1,821 @@
+// Reads the dialogs, menu, icon and version block back out of the module, the way
+// the system sees them, and holds them field by field against the intended layout.
+// The test program links the same resource script as Tolmar.exe.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cstring>
+#include <iterator>
+#include <ostream>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr WORD GermanAustria = 0x0C07;
+
+struct Blob {
+    const BYTE* data = nullptr;
+    DWORD size = 0;
+};
+
+Blob LoadGerman(LPCSTR type, LPCSTR name)
+{
+    HMODULE module = GetModuleHandleA(nullptr);
+    HRSRC found = FindResourceExA(module, type, name, GermanAustria);
+    if (!found)
+        return {};
+    return {static_cast<const BYTE*>(LockResource(LoadResource(module, found))),
+            SizeofResource(module, found)};
+}
+
+// Little-endian reader that never runs past the end; a short read clears ok.
+class Reader {
+public:
+    Reader(const BYTE* data, size_t size) : data_(data), size_(size) {}
+    BYTE Byte() { BYTE b = 0; Take(&b, 1); return b; }
+    WORD Word() { WORD w = 0; Take(&w, 2); return w; }
+    DWORD Dword() { DWORD d = 0; Take(&d, 4); return d; }
+    short Short() { return static_cast<short>(Word()); }
+    std::wstring Sz()
+    {
+        std::wstring s;
+        for (WORD c = Word(); c != 0; c = Word())
+            s += static_cast<wchar_t>(c);
+        return s;
+    }
+    void AlignDword() { pos_ = (pos_ + 3) & ~size_t{3}; }
+    void Seek(size_t pos) { pos_ = pos; }
+    size_t Pos() const { return pos_; }
+    bool Ok() const { return ok_ && pos_ <= size_; }
+
+private:
+    void Take(void* out, size_t n)
+    {
+        if (!ok_ || pos_ + n > size_) {
+            ok_ = false;
+            return;
+        }
+        std::memcpy(out, data_ + pos_, n);
+        pos_ += n;
+    }
+    const BYTE* data_;
+    size_t size_;
+    size_t pos_ = 0;
+    bool ok_ = true;
+};
+
+// ---- dialog templates -------------------------------------------------------
+
+struct NameOrOrdinal {
+    bool isOrdinal = false;
+    WORD ordinal = 0;
+    std::wstring text;
+};
+
+NameOrOrdinal ReadNameOrOrdinal(Reader& r)
+{
+    NameOrOrdinal n;
+    WORD first = r.Word();
+    if (first == 0xFFFF) {
+        n.isOrdinal = true;
+        n.ordinal = r.Word();
+    } else if (first != 0) {
+        n.text = static_cast<wchar_t>(first) + r.Sz();
+    }
+    return n;
+}
+
+struct DialogItem {
+    DWORD style, exStyle;
+    short x, y, cx, cy;
+    WORD id;
+    NameOrOrdinal cls, text;
+    WORD creationBytes;
+};
+
+struct Dialog {
+    bool extended;
+    DWORD style, exStyle;
+    WORD count;
+    short x, y, cx, cy;
+    NameOrOrdinal menu, cls;
+    std::wstring caption;
+    WORD pointSize = 0;
+    std::wstring face;
+    std::vector<DialogItem> items;
+    bool ok;
+};
+
+Dialog ReadDialog(const Blob& blob)
+{
+    Reader r(blob.data, blob.size);
+    Dialog d{};
+    d.style = r.Dword();
+    // DLGTEMPLATEEX starts with the words 1, 0xFFFF where the style would be.
+    d.extended = d.style == 0xFFFF0001;
+    d.exStyle = r.Dword();
+    d.count = r.Word();
+    d.x = r.Short();
+    d.y = r.Short();
+    d.cx = r.Short();
+    d.cy = r.Short();
+    d.menu = ReadNameOrOrdinal(r);
+    d.cls = ReadNameOrOrdinal(r);
+    d.caption = r.Sz();
+    if (d.style & DS_SETFONT) {
+        d.pointSize = r.Word();
+        d.face = r.Sz();
+    }
+    for (WORD i = 0; i < d.count && r.Ok(); ++i) {
+        r.AlignDword();
+        DialogItem item{};
+        item.style = r.Dword();
+        item.exStyle = r.Dword();
+        item.x = r.Short();
+        item.y = r.Short();
+        item.cx = r.Short();
+        item.cy = r.Short();
+        item.id = r.Word();
+        item.cls = ReadNameOrOrdinal(r);
+        item.text = ReadNameOrOrdinal(r);
+        item.creationBytes = r.Word();
+        r.Seek(r.Pos() + item.creationBytes);
+        d.items.push_back(item);
+    }
+    d.ok = r.Ok();
+    return d;
+}
+
+constexpr WORD ButtonClass = 0x80, StaticClass = 0x82, ScrollBarClass = 0x84;
+constexpr WORD NoId = 0xFFFF;
+
+// Text markers that are not strings.
+const wchar_t AppIcon[] = L"(icon 101)";
+// Our own wording: the text is checked by its own test, the rest of the row here.
+const wchar_t OwnText[] = L"(own text)";
+// Our own control: only class and identifier here, its own test checks the rest.
+const wchar_t OwnControl[] = L"(own control)";
+
+struct ExpectedControl {
+    WORD cls;
+    WORD id;
+    short x, y, cx, cy;
+    DWORD style;
+    const wchar_t* text;
+};
+
+struct ExpectedDialog {
+    const char* name;
+    const wchar_t* caption;
+    short cx, cy;
+    std::vector<ExpectedControl> controls;
+};
+
+const std::vector<ExpectedDialog>& Dialogs()
+{
+    static const std::vector<ExpectedDialog> dialogs = {
+        {"ABOUTBOX", L"Über die Türme von Tolmar", 137, 99, {
+            {StaticClass, NoId, 4, 2, 81, 8, 0x50020000, L"Kelvatrix präsentiert"},
+            {StaticClass, NoId, 25, 13, 72, 8, 0x50020000, L"Die Türme von Tolmar"},
+            {StaticClass, NoId, 26, 22, 57, 8, 0x50020000, L"Version 1.0"},
+            {ButtonClass, IDOK, 103, 81, 32, 14, 0x50030001, L"OK"},
+            {StaticClass, NoId, 5, 13, 18, 20, 0x50000003, AppIcon},
+            {StaticClass, NoId, 0, 0, 0, 0, 0, OwnControl},
+            {StaticClass, NoId, 4, 48, 131, 1, 0x50000007, L""},
+            {StaticClass, NoId, 3, 77, 131, 1, 0x50000007, L""},
+            {StaticClass, NoId, 4, 38, 132, 8, 0x50020000, OwnText},
+        }},
+        {"FINISH", L"Geschafft !!!", 174, 78, {
+            {ButtonClass, IDOK, 139, 60, 32, 14, 0x50030001, L"OK"},
+            {StaticClass, NoId, 24, 4, 146, 17, 0x50020000,
+             L"Die Aufgabe ist gelöst, nun, schauen wir mal wie die Leistung war ..."},
+            {StaticClass, NoId, 4, 4, 18, 20, 0x50000003, AppIcon},
+            {StaticClass, NoId, 4, 25, 167, 1, 0x50000007, L""},
+            {StaticClass, 1011, 5, 30, 167, 25, 0x50000000,
+             L"The computer needed %d moves, nesscessary were %d. Well that isn\u00B4t bad, is it ?"},
+            {StaticClass, NoId, 3, 56, 167, 1, 0x50000007, L""},
+        }},
+        {"OPTIONS", L"Optionen", 162, 138, {
+            {ButtonClass, IDOK, 127, 120, 32, 14, 0x50030001, L"&OK"},
+            {ButtonClass, IDCANCEL, 91, 120, 32, 14, 0x50030000, L"&Cancel"},
+            {ButtonClass, 1021, 11, 43, 36, 10, 0x50000004, L"&Manuel"},
+            {ButtonClass, 1020, 11, 54, 145, 8, 0x50000004, L"&Automatische Geschwindigkeit"},
+            {ScrollBarClass, 1012, 36, 65, 85, 8, 0x50000000, L""},
+            {ButtonClass, 1000, 11, 99, 15, 10, 0x50000004, L"&1"},
+            {ButtonClass, 1001, 25, 99, 15, 10, 0x50000004, L"&2"},
+            {ButtonClass, 1002, 39, 99, 15, 10, 0x50000004, L"&3"},
+            {ButtonClass, 1003, 60, 99, 15, 10, 0x50000004, L"&4"},
+            {ButtonClass, 1004, 74, 99, 15, 10, 0x50000004, L"&5"},
+            {ButtonClass, 1005, 88, 99, 15, 10, 0x50000004, L"&6"},
+            {ButtonClass, 1006, 110, 99, 15, 10, 0x50000004, L"&7"},
+            {ButtonClass, 1007, 124, 99, 15, 10, 0x50000004, L"&8"},
+            {ButtonClass, 1008, 138, 99, 15, 10, 0x50000004, L"&9"},
+            {ButtonClass, NoId, 6, 33, 152, 44, 0x50000007, L"Manuel oder Automatisch"},
+            {ButtonClass, NoId, 6, 79, 153, 37, 0x50000007,
+             L"Mit wievielen Platten möchten Sie spielen ?"},
+            {StaticClass, NoId, 24, 4, 133, 17, 0x50020000,
+             L"Selektieren Sie die Anzahl der Platten && den Ausführungsmodus hier:"},
+            {StaticClass, NoId, 4, 4, 18, 20, 0x50000003, AppIcon},
+            {StaticClass, NoId, 4, 25, 153, 1, 0x50000007, L""},
+            {StaticClass, NoId, 11, 90, 42, 8, 0x50020000, L"Sehr einfach"},
+            {StaticClass, NoId, 60, 90, 44, 8, 0x50020000, L"Mittelschwer"},
+            {StaticClass, NoId, 110, 90, 47, 8, 0x50020000, L"Harte Aufgabe"},
+            {StaticClass, NoId, 10, 65, 25, 7, 0x50020000, L"schnell"},
+            {StaticClass, NoId, 124, 65, 30, 8, 0x50020000, L"langsam"},
+        }},
+        {"REGISTER", L"Registrierung", 187, 99, {
+            {ButtonClass, IDOK, 150, 80, 32, 14, 0x50030001, L"OK"},
+            {StaticClass, NoId, 24, 4, 146, 17, 0x50020000,
+             L"Dieses Programm ist Freeware, warum also sollte ich mich registrieren ?"},
+            {StaticClass, NoId, 4, 4, 18, 20, 0x50000003, AppIcon},
+            {StaticClass, NoId, 4, 25, 178, 1, 0x50000007, L""},
+            {StaticClass, NoId, 4, 28, 114, 8, 0x50020000, L"Hierfür gibt es einen guten Grund:"},
+            {StaticClass, NoId, 5, 39, 177, 34, 0x50020000, OwnText},
+            {StaticClass, NoId, 3, 75, 179, 1, 0x50000007, L""},
+        }},
+        {"RULES", L"Spielregeln", 199, 89, {
+            {ButtonClass, IDOK, 162, 72, 32, 14, 0x50030001, L"OK"},
+            {StaticClass, NoId, 24, 4, 170, 17, 0x50020000,
+             L"Das Ziel des Spiels ist es alle Platten vom mittleren Turm auf einen der "
+             L"anderen Türme zu verschieben."},
+            {StaticClass, NoId, 4, 4, 18, 20, 0x50000003, AppIcon},
+            {StaticClass, NoId, 4, 25, 188, 1, 0x50000007, L""},
+            {StaticClass, NoId, 4, 28, 151, 8, 0x50020000, L"Nur zwei Regeln müssen befolgt werden:"},
+            {StaticClass, NoId, 5, 40, 189, 25, 0x50020000,
+             L"* Es kann nur eine Platte zur gleichen Zeit bewegt werden.\n"
+             L"* Keine größere Platte kann auf eine kleinere Platte gelegt\t   werden."},
+            {StaticClass, NoId, 3, 68, 190, 1, 0x50000007, L""},
+        }},
+    };
+    return dialogs;
+}
+
+void PrintTo(const ExpectedDialog& d, std::ostream* os) { *os << d.name; }
+
+Dialog LoadDialog(const char* name)
+{
+    Blob blob = LoadGerman(MAKEINTRESOURCEA(5), name);  // RT_DIALOG
+    if (!blob.data)
+        return Dialog{};
+    return ReadDialog(blob);
+}
+
+class DialogTemplate : public testing::TestWithParam<ExpectedDialog> {};
+
+TEST_P(DialogTemplate, MatchesItsLayoutFieldByField)
+{
+    const ExpectedDialog& want = GetParam();
+    Blob blob = LoadGerman(MAKEINTRESOURCEA(5), want.name);
+    ASSERT_NE(blob.data, nullptr) << want.name << " is missing in language 0x0C07";
+    Dialog d = ReadDialog(blob);
+    ASSERT_TRUE(d.ok) << "template runs past its resource";
+    ASSERT_FALSE(d.extended);
+    EXPECT_EQ(d.style, 0x00C800C0u);
+    EXPECT_EQ(d.exStyle, 0u);
+    EXPECT_EQ(d.x, 22);
+    EXPECT_EQ(d.y, 17);
+    EXPECT_EQ(d.cx, want.cx);
+    EXPECT_EQ(d.cy, want.cy);
+    EXPECT_FALSE(d.menu.isOrdinal);
+    EXPECT_EQ(d.menu.text, L"");
+    EXPECT_FALSE(d.cls.isOrdinal);
+    EXPECT_EQ(d.cls.text, L"");
+    EXPECT_EQ(d.caption, want.caption);
+    EXPECT_EQ(d.pointSize, 8);
+    EXPECT_EQ(d.face, L"System");
+    ASSERT_EQ(d.count, want.controls.size());
+
+    for (size_t i = 0; i < want.controls.size(); ++i) {
+        SCOPED_TRACE("control " + std::to_string(i));
+        const ExpectedControl& w = want.controls[i];
+        const DialogItem& got = d.items[i];
+        EXPECT_TRUE(got.cls.isOrdinal);
+        EXPECT_EQ(got.cls.ordinal, w.cls);
+        EXPECT_EQ(got.id, w.id);
+        EXPECT_EQ(got.exStyle, 0u);
+        EXPECT_EQ(got.creationBytes, 0);
+        if (w.text == OwnControl)
+            continue;
+        EXPECT_EQ(got.style, w.style);
+        EXPECT_EQ(got.x, w.x);
+        EXPECT_EQ(got.y, w.y);
+        EXPECT_EQ(got.cx, w.cx);
+        EXPECT_EQ(got.cy, w.cy);
+        if (w.text == AppIcon) {
+            EXPECT_TRUE(got.text.isOrdinal);
+            EXPECT_EQ(got.text.ordinal, 101);
+        } else {
+            EXPECT_FALSE(got.text.isOrdinal);
+            if (w.text != OwnText) {
+                EXPECT_EQ(got.text.text, w.text);
+            }
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(AllDialogs, DialogTemplate, testing::ValuesIn(Dialogs()),
+                         [](const testing::TestParamInfo<ExpectedDialog>& info) {
+                             return std::string(info.param.name);
+                         });
+
+bool StartsWith(const std::wstring& s, const std::wstring& prefix)
+{
+    return s.compare(0, prefix.size(), prefix) == 0;
+}
+
+bool EndsWith(const std::wstring& s, const std::wstring& suffix)
+{
+    return s.size() >= suffix.size() && s.compare(s.size() - suffix.size(), suffix.size(), suffix) == 0;
+}
+
+TEST(DialogTexts, AboutBoxLineOfOurOwnSitsBetweenTheTwoRules)
+{
+    Dialog d = LoadDialog("ABOUTBOX");
+    ASSERT_EQ(d.items.size(), 9u);
+    const DialogItem& own = d.items[5];
+    EXPECT_EQ(own.style & (WS_CHILD | WS_VISIBLE), DWORD{WS_CHILD | WS_VISIBLE});
+    DWORD kind = own.style & SS_TYPEMASK;
+    EXPECT_TRUE(kind == SS_LEFT || kind == SS_CENTER || kind == SS_RIGHT || kind == SS_LEFTNOWORDWRAP)
+        << "not a text static: " << kind;
+    // The rules lie at y = 48 and 77; the text must fit in the band between them.
+    EXPECT_GE(own.y, 49);
+    EXPECT_LE(own.y + own.cy, 77);
+    EXPECT_GT(own.cy, 0);
+    EXPECT_GE(own.x, 0);
+    EXPECT_GT(own.cx, 0);
+    EXPECT_LE(own.x + own.cx, 137);
+    EXPECT_FALSE(own.text.isOrdinal);
+    EXPECT_FALSE(own.text.text.empty());
+}
+
+TEST(DialogTexts, CreditAndNoticeKeepTheirFixedWording)
+{
+    Dialog about = LoadDialog("ABOUTBOX");
+    ASSERT_EQ(about.items.size(), 9u);
+    const std::wstring& credit = about.items[8].text.text;
+    EXPECT_TRUE(StartsWith(credit, L"programmiert von ")) << "credit: " << credit.size() << " chars";
+    EXPECT_GT(credit.size(), std::wstring(L"programmiert von ").size());
+
+    Dialog reg = LoadDialog("REGISTER");
+    ASSERT_EQ(reg.items.size(), 7u);
+    const std::wstring& notice = reg.items[5].text.text;
+    const std::wstring head =
+        L"Wenn Sie ein Email (\"Betreff : Informieren Sie mich\" genügt) an Kelvatrix <";
+    const std::wstring tail =
+        L"> senden, werden wir Sie über neue Produkte und Aktionen informieren !";
+    EXPECT_TRUE(StartsWith(notice, head));
+    EXPECT_TRUE(EndsWith(notice, tail));
+    ASSERT_GT(notice.size(), head.size() + tail.size()) << "no address between the brackets";
+    std::wstring address = notice.substr(head.size(), notice.size() - head.size() - tail.size());
+    EXPECT_NE(address.find(L'@'), std::wstring::npos);
+    EXPECT_EQ(address.find_first_of(L"<> \""), std::wstring::npos);
+}
+
+// The program asks for some resources in mixed case; the lookup must still land on them.
+TEST(DialogTexts, MixedCaseNamesFindTheUpperCaseResources)
+{
+    struct { LPCSTR type; const char* asked; const char* stored; } names[] = {
+        {MAKEINTRESOURCEA(5), "AboutBox", "ABOUTBOX"},
+        {MAKEINTRESOURCEA(5), "Options", "OPTIONS"},
+        {MAKEINTRESOURCEA(4), "TolmarMenu", "TOLMARMENU"},
+    };
+    for (const auto& n : names) {
+        SCOPED_TRACE(n.asked);
+        Blob asked = LoadGerman(n.type, n.asked);
+        Blob stored = LoadGerman(n.type, n.stored);
+        ASSERT_NE(stored.data, nullptr);
+        EXPECT_EQ(asked.data, stored.data);
+    }
+}
+
+// ---- menu -------------------------------------------------------------------
+
+struct MenuEntry {
+    int level;
+    WORD flags;
+    WORD id;  // none on a pop-up
+    std::wstring text;
+};
+
+bool operator==(const MenuEntry& a, const MenuEntry& b)
+{
+    return a.level == b.level && a.flags == b.flags && a.id == b.id && a.text == b.text;
+}
+
+std::ostream& operator<<(std::ostream& os, const MenuEntry& e)
+{
+    os << "{level " << e.level << ", flags 0x" << std::hex << e.flags << std::dec << ", id " << e.id
+       << ", text of " << e.text.size() << " chars:";
+    for (wchar_t c : e.text)
+        os << ' ' << std::hex << static_cast<unsigned>(c) << std::dec;
+    return os << '}';
+}
+
+void ReadMenuItems(Reader& r, int level, std::vector<MenuEntry>& out)
+{
+    for (;;) {
+        MenuEntry e{level, r.Word(), 0, {}};
+        if (!(e.flags & MF_POPUP))
+            e.id = r.Word();
+        e.text = r.Sz();
+        if (!r.Ok())
+            return;
+        out.push_back(e);
+        if (e.flags & MF_POPUP)
+            ReadMenuItems(r, level + 1, out);
+        if (e.flags & MF_END)
+            return;
+    }
+}
+
+TEST(MainMenu, IsTheTwoPopUpMenuBar)
+{
+    Blob blob = LoadGerman(MAKEINTRESOURCEA(4), "TOLMARMENU");  // RT_MENU
+    ASSERT_NE(blob.data, nullptr);
+    Reader r(blob.data, blob.size);
+    EXPECT_EQ(r.Word(), 0) << "template version";
+    EXPECT_EQ(r.Word(), 0) << "header size";
+    std::vector<MenuEntry> items;
+    ReadMenuItems(r, 0, items);
+    ASSERT_TRUE(r.Ok());
+
+    const std::vector<MenuEntry> want = {
+        {0, 0x0010, 0, L"&Spiel"},
+        {1, 0x0000, 101, L"&Neues Spiel"},
+        {1, 0x0000, 104, L"&Optionen"},
+        {1, 0x0000, 0, L""},
+        {1, 0x0080, 103, L"E&xit"},
+        {0, 0x0090, 0, L"&Hilfe"},
+        {1, 0x0000, 102, L"&Regeln"},
+        {1, 0x0000, 100, L"&Über Tolmar"},
+        {1, 0x0000, 0, L""},
+        {1, 0x0080, 105, L"Re&gistrierung"},
+    };
+    EXPECT_EQ(items, want);
+    EXPECT_LE(blob.size - r.Pos(), 3u) << "data after the last item";
+}
+
+// ---- icon -------------------------------------------------------------------
+
+struct ExpectedIcon {
+    BYTE size;
+    DWORD bytes;
+    WORD id;
+    std::vector<int> discs;  // fill colours from the top
+};
+
+enum Vga { Black = 0, DarkRed = 1, DarkBlue = 4, Red = 9, Green = 10, Yellow = 11, Blue = 12, White = 15 };
+
+const std::vector<ExpectedIcon>& Icons()
+{
+    static const std::vector<ExpectedIcon> icons = {
+        {32, 744, 1, {White, Green, Yellow, Red, DarkBlue}},
+        {16, 296, 2, {Yellow, Red, Blue}},
+    };
+    return icons;
+}
+
+void PrintTo(const ExpectedIcon& icon, std::ostream* os) { *os << int{icon.size} << " x " << int{icon.size}; }
+
+TEST(AppIcon, GroupListsTheTwoSixteenColourImages)
+{
+    Blob blob = LoadGerman(MAKEINTRESOURCEA(14), MAKEINTRESOURCEA(101));  // RT_GROUP_ICON
+    ASSERT_NE(blob.data, nullptr);
+    Reader r(blob.data, blob.size);
+    EXPECT_EQ(r.Word(), 0);
+    EXPECT_EQ(r.Word(), 1) << "resource type: icon";
+    ASSERT_EQ(r.Word(), Icons().size());
+    for (const ExpectedIcon& want : Icons()) {
+        SCOPED_TRACE(int{want.size});
+        EXPECT_EQ(r.Byte(), want.size);
+        EXPECT_EQ(r.Byte(), want.size);
+        EXPECT_EQ(r.Byte(), 16) << "colours";
+        EXPECT_EQ(r.Byte(), 0);
+        EXPECT_EQ(r.Word(), 1) << "planes";
+        EXPECT_EQ(r.Word(), 4) << "bits per pixel";
+        EXPECT_EQ(r.Dword(), want.bytes);
+        EXPECT_EQ(r.Word(), want.id);
+    }
+    EXPECT_TRUE(r.Ok());
+    EXPECT_EQ(r.Pos(), blob.size);
+}
+
+struct IconImage {
+    int size = 0;
+    std::vector<int> colour;        // palette index per pixel, top row first
+    std::vector<bool> transparent;  // AND-mask bit per pixel
+    int Colour(int x, int y) const { return colour[y * size + x]; }
+    bool Clear(int x, int y) const { return transparent[y * size + x]; }
+    // The palette index, or -1 where the picture is transparent.
+    int Seen(int x, int y) const { return Clear(x, y) ? -1 : Colour(x, y); }
+};
+
+// Checks the header and palette, then decodes the colour and mask planes.
+void ReadIconImage(const ExpectedIcon& want, IconImage& img)
+{
+    Blob blob = LoadGerman(MAKEINTRESOURCEA(3), MAKEINTRESOURCEA(want.id));  // RT_ICON
+    ASSERT_NE(blob.data, nullptr);
+    ASSERT_EQ(blob.size, want.bytes);
+    Reader r(blob.data, blob.size);
+    const int n = want.size;
+    EXPECT_EQ(r.Dword(), 40u) << "header size";
+    EXPECT_EQ(static_cast<LONG>(r.Dword()), n);
+    EXPECT_EQ(static_cast<LONG>(r.Dword()), 2 * n) << "height counts colour and mask";
+    EXPECT_EQ(r.Word(), 1);
+    EXPECT_EQ(r.Word(), 4);
+    EXPECT_EQ(r.Dword(), DWORD{BI_RGB});
+    r.Seek(40);
+    static const BYTE vga[16][3] = {
+        {0, 0, 0}, {128, 0, 0}, {0, 128, 0}, {128, 128, 0},
+        {0, 0, 128}, {128, 0, 128}, {0, 128, 128}, {192, 192, 192},
+        {128, 128, 128}, {255, 0, 0}, {0, 255, 0}, {255, 255, 0},
+        {0, 0, 255}, {255, 0, 255}, {0, 255, 255}, {255, 255, 255},
+    };
+    for (const auto& rgb : vga) {
+        BYTE b = r.Byte(), g = r.Byte(), red = r.Byte(), reserved = r.Byte();
+        EXPECT_EQ(red, rgb[0]);
+        EXPECT_EQ(g, rgb[1]);
+        EXPECT_EQ(b, rgb[2]);
+        EXPECT_EQ(reserved, 0);
+    }
+    const size_t colourStride = (n * 4 + 31) / 32 * 4, maskStride = (n + 31) / 32 * 4;
+    const size_t colourStart = r.Pos(), maskStart = colourStart + n * colourStride;
+    ASSERT_EQ(maskStart + n * maskStride, blob.size);
+    img.size = n;
+    img.colour.assign(n * n, 0);
+    img.transparent.assign(n * n, false);
+    for (int y = 0; y < n; ++y) {
+        const int stored = n - 1 - y;  // bottom-up
+        for (int x = 0; x < n; ++x) {
+            BYTE c = blob.data[colourStart + stored * colourStride + x / 2];
+            img.colour[y * n + x] = x % 2 ? c & 0x0F : c >> 4;
+            BYTE m = blob.data[maskStart + stored * maskStride + x / 8];
+            img.transparent[y * n + x] = (m >> (7 - x % 8)) & 1;
+        }
+    }
+}
+
+class IconPicture : public testing::TestWithParam<ExpectedIcon> {};
+
+TEST_P(IconPicture, ShowsTheTowerOnAClearBackground)
+{
+    const ExpectedIcon& want = GetParam();
+    IconImage img;
+    ASSERT_NO_FATAL_FAILURE(ReadIconImage(want, img));
+    const int n = img.size, peg = n / 2 - 1;  // the peg: columns peg and peg + 1
+
+    // Transparent pixels must be black in the colour plane, or they would invert the screen.
+    for (int i = 0; i < n * n; ++i) {
+        if (img.transparent[i]) {
+            ASSERT_EQ(img.colour[i], Black) << "pixel " << i % n << "," << i / n;
+        }
+    }
+
+    EXPECT_TRUE(img.Clear(0, 0));
+    EXPECT_TRUE(img.Clear(n - 1, 0));
+    EXPECT_TRUE(img.Clear(0, n - 3));
+    EXPECT_TRUE(img.Clear(n - 1, n - 3));
+    EXPECT_TRUE(img.Clear(peg, 0)) << "above the peg";
+    EXPECT_TRUE(img.Clear(peg + 1, 0)) << "above the peg";
+
+    for (int y = n - 2; y < n; ++y)
+        for (int x = 0; x < n; ++x)
+            ASSERT_EQ(img.Seen(x, y), DarkRed) << "base bar at " << x << "," << y;
+
+    // The peg shows above the top disc and runs down to the base without a gap.
+    for (int x = peg; x <= peg + 1; ++x) {
+        int y = 0;
+        while (y < n && img.Clear(x, y))
+            ++y;
+        ASSERT_LT(y, n - 2);
+        EXPECT_EQ(img.Colour(x, y), DarkRed) << "top of the peg, column " << x;
+        for (; y < n; ++y)
+            ASSERT_FALSE(img.Clear(x, y)) << "peg broken at " << x << "," << y;
+    }
+
+    // Just left of the peg the discs stack up: outline, fill, outline, ..., then the base.
+    std::vector<int> runs;
+    for (int y = 0; y < n; ++y) {
+        int seen = img.Seen(peg - 1, y);
+        if ((runs.empty() && seen == -1) || (!runs.empty() && runs.back() == seen))
+            continue;
+        runs.push_back(seen);
+    }
+    std::vector<int> expected = {Black};
+    for (int fill : want.discs) {
+        expected.push_back(fill);
+        expected.push_back(Black);
+    }
+    expected.push_back(DarkRed);
+    EXPECT_EQ(runs, expected);
+
+    // Every disc row ends in its black outline on both sides, and the discs widen downward.
+    int lastWidth = 0;
+    for (int y = 0; y < n - 2; ++y) {
+        int left = 0, right = n - 1;
+        while (left < n && img.Clear(left, y))
+            ++left;
+        while (right >= 0 && img.Clear(right, y))
+            --right;
+        if (left > right)
+            continue;
+        bool pegOnly = true;
+        for (int x = left; x <= right; ++x)
+            pegOnly = pegOnly && img.Seen(x, y) == DarkRed;
+        if (!pegOnly) {
+            EXPECT_EQ(img.Colour(left, y), Black) << "row " << y;
+            EXPECT_EQ(img.Colour(right, y), Black) << "row " << y;
+        }
+        EXPECT_GE(right - left + 1, lastWidth) << "row " << y;
+        lastWidth = right - left + 1;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(BothSizes, IconPicture, testing::ValuesIn(Icons()),
+                         [](const testing::TestParamInfo<ExpectedIcon>& info) {
+                             return "Size" + std::to_string(info.param.size);
+                         });
+
+// ---- version block ----------------------------------------------------------
+
+struct VersionNode {
+    std::wstring key;
+    WORD type = 0;  // 1: text value
+    std::vector<BYTE> value;
+    std::vector<VersionNode> children;
+    std::wstring Text() const
+    {
+        std::wstring s;
+        for (size_t i = 0; i + 1 < value.size(); i += 2) {
+            wchar_t c = static_cast<wchar_t>(value[i] | value[i + 1] << 8);
+            if (!c)
+                break;
+            s += c;
+        }
+        return s;
+    }
+};
+
+// Reads the node at `start`; false when its lengths do not fit inside `limit`.
+bool ReadVersionNode(const Blob& blob, size_t start, size_t limit, VersionNode& node)
+{
+    Reader r(blob.data, limit);
+    r.Seek(start);
+    WORD length = r.Word();
+    WORD valueLength = r.Word();
+    node.type = r.Word();
+    node.key = r.Sz();
+    r.AlignDword();
+    const size_t end = start + length;
+    if (length < 6 || end > limit || !r.Ok())
+        return false;
+    size_t valueBytes = node.type == 1 ? valueLength * 2u : valueLength;
+    if (r.Pos() + valueBytes > end)
+        return false;
+    node.value.assign(blob.data + r.Pos(), blob.data + r.Pos() + valueBytes);
+    size_t pos = (r.Pos() + valueBytes + 3) & ~size_t{3};
+    while (pos < end) {
+        VersionNode child;
+        if (!ReadVersionNode(blob, pos, end, child))
+            return false;
+        pos = (pos + *reinterpret_cast<const WORD*>(blob.data + pos) + 3) & ~size_t{3};
+        node.children.push_back(child);
+    }
+    return true;
+}
+
+class VersionBlock : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        Blob blob = LoadGerman(MAKEINTRESOURCEA(16), MAKEINTRESOURCEA(1));  // RT_VERSION
+        ASSERT_NE(blob.data, nullptr);
+        ASSERT_TRUE(ReadVersionNode(blob, 0, blob.size, root));
+        EXPECT_EQ(root.key, L"VS_VERSION_INFO");
+    }
+    const VersionNode* Child(const VersionNode& parent, const std::wstring& key)
+    {
+        const VersionNode* found = nullptr;
+        for (const VersionNode& c : parent.children)
+            if (c.key == key) {
+                EXPECT_EQ(found, nullptr) << "key appears twice";
+                found = &c;
+            }
+        return found;
+    }
+    VersionNode root;
+};
+
+TEST_F(VersionBlock, FixedPartHoldsTheReleaseNumbers)
+{
+    ASSERT_EQ(root.type, 0);
+    ASSERT_EQ(root.value.size(), 52u) << "VS_FIXEDFILEINFO";
+    DWORD fixed[13];
+    std::memcpy(fixed, root.value.data(), sizeof fixed);
+    const struct { const char* field; DWORD value; } want[13] = {
+        {"signature", 0xFEEF04BD}, {"structure version", 0x00010000},
+        {"file version MS", 0x00010000}, {"file version LS", 0},
+        {"product version MS", 0x00010000}, {"product version LS", 0},
+        {"flags mask", 0x3F}, {"flags", 0}, {"OS", 0x00010001}, {"type", 1},
+        {"subtype", 0}, {"date MS", 0}, {"date LS", 0},
+    };
+    for (int i = 0; i < 13; ++i)
+        EXPECT_EQ(fixed[i], want[i].value) << want[i].field;
+}
+
+TEST_F(VersionBlock, OneStringTableWithTheKeysInOrder)
+{
+    ASSERT_EQ(root.children.size(), 2u);
+    const VersionNode* strings = Child(root, L"StringFileInfo");
+    ASSERT_NE(strings, nullptr);
+    ASSERT_EQ(strings->children.size(), 1u);
+    const VersionNode& table = strings->children[0];
+    EXPECT_EQ(table.key, L"040904E4");
+
+    const wchar_t* const ours = nullptr;  // our own value: only required to be there
+    const struct { const wchar_t* key; const wchar_t* value; } want[] = {
+        {L"CompanyName", L"Kelvatrix"},
+        {L"FileDescription", L"Kelvatrix\u00B4s Türme von Tolmar"},
+        {L"FileVersion", L"1.0"},
+        {L"InternalName", L"Tolmar"},
+        {L"LegalCopyright", ours},
+        {L"LegalTrademarks", ours},
+        {L"OriginalFilename", L"TOLMAR.EXE"},
+        {L"ProductName", L"Kelvatrix\u00B4s Türme von Tolmar"},
+        {L"ProductVersion", L"1.0"},
+        {L"RevisionDate", L"April 14, 1997"},
+        {L"Internet Email", ours},
+        {L"Internet WebSite", ours},
+        {L"Internet FTPSite", ours},
+        {L"Author", ours},
+    };
+    ASSERT_EQ(table.children.size(), std::size(want));
+    for (size_t i = 0; i < std::size(want); ++i) {
+        const VersionNode& entry = table.children[i];
+        EXPECT_EQ(entry.key, want[i].key) << "key " << i;
+        EXPECT_EQ(entry.type, 1) << "key " << i;
+        if (want[i].value) {
+            EXPECT_EQ(entry.Text(), want[i].value) << "key " << i;
+        } else {
+            EXPECT_FALSE(entry.Text().empty()) << "key " << i;
+        }
+    }
+}
+
+TEST_F(VersionBlock, TranslationIsUsEnglishCodePage1252)
+{
+    const VersionNode* vars = Child(root, L"VarFileInfo");
+    ASSERT_NE(vars, nullptr);
+    ASSERT_EQ(vars->children.size(), 1u);
+    const VersionNode& translation = vars->children[0];
+    EXPECT_EQ(translation.key, L"Translation");
+    EXPECT_EQ(translation.type, 0);
+    const std::vector<BYTE> want = {0x09, 0x04, 0xE4, 0x04};
+    EXPECT_EQ(translation.value, want);
+}
+
+// ---- what the module holds --------------------------------------------------
+
+std::string NameText(LPCSTR name)
+{
+    return IS_INTRESOURCE(name) ? "#" + std::to_string(reinterpret_cast<ULONG_PTR>(name)) : name;
+}
+
+BOOL CALLBACK AddLanguage(HMODULE, LPCSTR type, LPCSTR name, WORD language, LONG_PTR found)
+{
+    char lang[8];
+    wsprintfA(lang, "%04X", language);
+    reinterpret_cast<std::set<std::string>*>(found)->insert(NameText(type) + " " + NameText(name) + " " + lang);
+    return TRUE;
+}
+
+BOOL CALLBACK AddName(HMODULE module, LPCSTR type, LPSTR name, LONG_PTR found)
+{
+    EnumResourceLanguagesA(module, type, name, AddLanguage, found);
+    return TRUE;
+}
+
+BOOL CALLBACK AddType(HMODULE module, LPSTR type, LONG_PTR found)
+{
+    EnumResourceNamesA(module, type, AddName, found);
+    return TRUE;
+}
+
+TEST(ResourceInventory, OnlyMenuDialogsIconAndVersionAllInGerman)
+{
+    std::set<std::string> found;
+    EnumResourceTypesA(GetModuleHandleA(nullptr), AddType, reinterpret_cast<LONG_PTR>(&found));
+    const std::set<std::string> want = {
+        "#3 #1 0C07", "#3 #2 0C07",            // icon images
+        "#4 TOLMARMENU 0C07",                   // menu
+        "#5 ABOUTBOX 0C07", "#5 FINISH 0C07", "#5 OPTIONS 0C07",
+        "#5 REGISTER 0C07", "#5 RULES 0C07",    // dialogs
+        "#14 #101 0C07",                        // icon group
+        "#16 #1 0C07",                          // version block; no manifest (#24)
+    };
+    EXPECT_EQ(found, want);
+}
+
+}  // namespace
