@@ -1,5 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
+#include <iterator>
+#include <string>
+#include <vector>
+
 #include "logic/board.h"
 #include "logic/game.h"
 #include "support.h"
@@ -21,6 +27,211 @@ TEST(MainWindow, StartsWithThreeDiscsAndPaints)
     BoardRect disc = DiscRect(1, 0, 3);
     EXPECT_EQ(PixelAt(hwnd, ColumnCenter(1), disc.bottom + 1), RGB(0, 128, 0));
     DestroyWindow(hwnd);
+}
+
+// Takes the pending quit message, if any; its wParam goes to *code.
+bool TakeQuit(WPARAM* code)
+{
+    MSG msg;
+    if (!PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE))
+        return false;
+    *code = msg.wParam;
+    return true;
+}
+
+class MainWindowMessages : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        hwnd = CreateGameWindow();
+        ASSERT_NE(hwnd, nullptr);
+    }
+    void TearDown() override
+    {
+        if (IsWindow(hwnd))
+            DestroyWindow(hwnd);
+        WPARAM code;
+        TakeQuit(&code);
+        Pump();
+    }
+    HWND hwnd = nullptr;
+};
+
+// DefWindowProcA answers 0 to every WM_COMMAND, which a handler that swallowed the
+// command would also return. So the test program's import of DefWindowProcA, through
+// which the window procedure calls it, is pointed at a stand-in that tells the
+// commands apart by its answer.
+LRESULT(WINAPI* RealDefWindowProcA)(HWND, UINT, WPARAM, LPARAM);
+std::vector<WPARAM> DefaultedCommands;
+
+LRESULT WINAPI MarkingDefWindowProcA(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    LRESULT result = RealDefWindowProcA(hwnd, msg, wParam, lParam);
+    if (msg != WM_COMMAND)
+        return result;
+    DefaultedCommands.push_back(wParam);
+    return 0x7E570000 + static_cast<LRESULT>(wParam & 0xFFFF);
+}
+
+TEST_F(MainWindowMessages, UnknownCommandGetsTheDefaultAnswer)
+{
+    const WPARAM unknown[] = {0, 1, 2, 99, 106, 1000, 1021, 0xFFFF};
+    for (WPARAM id : unknown)
+        EXPECT_EQ(SendMessageA(hwnd, WM_COMMAND, id, 0), DefWindowProcA(hwnd, WM_COMMAND, id, 0))
+            << id;
+
+    RealDefWindowProcA = reinterpret_cast<decltype(RealDefWindowProcA)>(PatchImport(
+        "user32.dll", "DefWindowProcA", reinterpret_cast<void*>(MarkingDefWindowProcA)));
+    ASSERT_NE(RealDefWindowProcA, nullptr);
+    std::vector<LRESULT> results;
+    for (WPARAM id : unknown)
+        results.push_back(SendMessageA(hwnd, WM_COMMAND, id, 0));
+    // A menu command is the window's own: no default processing, answer 0.
+    LRESULT exitResult = SendMessageA(hwnd, WM_COMMAND, 103, 0);
+    PatchImport("user32.dll", "DefWindowProcA", reinterpret_cast<void*>(RealDefWindowProcA));
+
+    EXPECT_EQ(DefaultedCommands, std::vector<WPARAM>(std::begin(unknown), std::end(unknown)));
+    for (size_t i = 0; i < results.size(); ++i)
+        EXPECT_EQ(results[i], 0x7E570000 + static_cast<LRESULT>(unknown[i])) << unknown[i];
+    EXPECT_EQ(exitResult, 0);
+}
+
+TEST_F(MainWindowMessages, SizeCapturesTheClientArea)
+{
+    const SIZE sizes[] = {{500, 250}, {800, 420}, {321, 155}};
+    for (SIZE s : sizes) {
+        SCOPED_TRACE(s.cx);
+        Pump();
+        SetWindowPos(hwnd, nullptr, 0, 0, s.cx, s.cy, SWP_NOMOVE | SWP_NOZORDER);
+        RECT client;
+        GetClientRect(hwnd, &client);
+        EXPECT_EQ(ClientRect.left, 0);
+        EXPECT_EQ(ClientRect.top, 0);
+        EXPECT_EQ(ClientRect.right, client.right);
+        EXPECT_EQ(ClientRect.bottom, client.bottom);
+        // The whole client area waits for a repaint, even where the window shrank.
+        RECT update;
+        ASSERT_TRUE(GetUpdateRect(hwnd, &update, FALSE));
+        EXPECT_TRUE(EqualRect(&update, &client));
+        Pump();
+        EXPECT_EQ(ColumnWidth, client.right / 3);
+        EXPECT_EQ(LabelHeight, client.bottom / 12);
+    }
+}
+
+TEST_F(MainWindowMessages, ExitPostsQuitAndKeepsTheWindow)
+{
+    EXPECT_EQ(SendMessageA(hwnd, WM_COMMAND, 103, 0), 0);
+    EXPECT_TRUE(IsWindow(hwnd));
+    EXPECT_TRUE(IsWindowVisible(hwnd));
+    WPARAM code = 99;
+    ASSERT_TRUE(TakeQuit(&code));
+    EXPECT_EQ(code, 0u);
+}
+
+TEST_F(MainWindowMessages, CloseDestroysTheWindowAndPostsQuit)
+{
+    EXPECT_EQ(SendMessageA(hwnd, WM_CLOSE, 0, 0), 0);
+    EXPECT_FALSE(IsWindow(hwnd));
+    WPARAM code = 99;
+    ASSERT_TRUE(TakeQuit(&code));
+    EXPECT_EQ(code, 0u);
+}
+
+// The refused-move warning, watched through the test program's own imports of
+// MessageBeep and MessageBoxA: each stand-in logs its call and calls the real one.
+std::vector<std::string> PlatformCalls;
+BOOL(WINAPI* RealMessageBeep)(UINT);
+int(WINAPI* RealMessageBoxA)(HWND, LPCSTR, LPCSTR, UINT);
+
+BOOL WINAPI LoggingMessageBeep(UINT type)
+{
+    PlatformCalls.push_back("MessageBeep " + std::to_string(type));
+    return RealMessageBeep(type);
+}
+
+int WINAPI LoggingMessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT style)
+{
+    char line[200];
+    wsprintfA(line, "MessageBoxA %p \"%s\" \"%s\" 0x%x", owner, text, caption, style);
+    PlatformCalls.push_back(line);
+    return RealMessageBoxA(owner, text, caption, style);
+}
+
+struct BoxContents {
+    std::vector<std::string> buttons;  // visible buttons as "id text"
+    int icons = 0;                     // visible icon statics that hold an icon
+};
+
+BoxContents Inspect(HWND box)
+{
+    BoxContents c;
+    for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        if (!IsWindowVisible(child))
+            continue;
+        char cls[64] = {}, text[128] = {};
+        GetClassNameA(child, cls, sizeof cls);
+        GetWindowTextA(child, text, sizeof text);
+        LONG style = GetWindowLongA(child, GWL_STYLE);
+        if (lstrcmpiA(cls, "Button") == 0)
+            c.buttons.push_back(std::to_string(GetDlgCtrlID(child)) + " " + text);
+        else if (lstrcmpiA(cls, "Static") == 0 && (style & SS_TYPEMASK) == SS_ICON &&
+                 SendMessageA(child, STM_GETICON, 0, 0))
+            ++c.icons;
+    }
+    return c;
+}
+
+TEST_F(MainWindowMessages, RefusedMoveBeepsThenShowsTheTaskModalBox)
+{
+    struct Trigger {
+        const char* name;
+        void (*run)(HWND);
+    } const triggers[] = {
+        {"MoveDisc from the empty left tower", [](HWND) { EXPECT_FALSE(MoveDisc(0, 2)); }},
+        {"keys 2 and 2",
+         [](HWND w) {
+             SendMessageA(w, WM_CHAR, '2', 0);
+             SendMessageA(w, WM_CHAR, '2', 0);
+         }},
+    };
+    RealMessageBeep = reinterpret_cast<decltype(RealMessageBeep)>(PatchImport(
+        "user32.dll", "MessageBeep", reinterpret_cast<void*>(LoggingMessageBeep)));
+    RealMessageBoxA = reinterpret_cast<decltype(RealMessageBoxA)>(PatchImport(
+        "user32.dll", "MessageBoxA", reinterpret_cast<void*>(LoggingMessageBoxA)));
+    ASSERT_NE(RealMessageBeep, nullptr);
+    ASSERT_NE(RealMessageBoxA, nullptr);
+
+    for (const Trigger& trigger : triggers) {
+        SCOPED_TRACE(trigger.name);
+        PlatformCalls.clear();
+        int8_t before[TowerCount][SlotCount];
+        memcpy(before, Towers, sizeof before);
+        BoxContents contents;
+        DialogAnswerer a;
+        a.inspect = [&](HWND box) { contents = Inspect(box); };
+        StartAnswering(&a);
+        trigger.run(hwnd);
+        StopAnswering();
+
+        char boxCall[200];
+        wsprintfA(boxCall, "MessageBoxA %p \"%s\" \"%s\" 0x%x", nullptr,
+                  "That move is not allowed !!!", "Invalid Move", 0x2000);
+        EXPECT_EQ(PlatformCalls, (std::vector<std::string>{"MessageBeep 16", boxCall}));
+        ASSERT_EQ(a.seen.size(), 1u);
+        const SeenDialog& box = a.seen[0];
+        EXPECT_EQ(box.caption, "Invalid Move");
+        EXPECT_NE(std::find(box.texts.begin(), box.texts.end(), "That move is not allowed !!!"),
+                  box.texts.end());
+        EXPECT_EQ(box.owner, nullptr);
+        EXPECT_FALSE(box.mainWindowEnabled);
+        EXPECT_EQ(contents.buttons, std::vector<std::string>{"1 OK"});
+        EXPECT_EQ(contents.icons, 0);
+        EXPECT_TRUE(IsWindowEnabled(hwnd));
+        EXPECT_EQ(memcmp(before, Towers, sizeof before), 0);
+    }
+    PatchImport("user32.dll", "MessageBeep", reinterpret_cast<void*>(RealMessageBeep));
+    PatchImport("user32.dll", "MessageBoxA", reinterpret_cast<void*>(RealMessageBoxA));
 }
 
 }  // namespace

@@ -1,0 +1,55 @@
+"""Automatic play chosen in Options with the keyboard: the computer solves four discs
+on its timer and the result dialog gives its count."""
+
+from driver import Game, Journey, check, computer_text
+
+IDC_DISCS_3, IDC_DISCS_4 = 1002, 1003
+IDC_AUTOMATIC, IDC_MANUAL = 1020, 1021
+
+
+def checked(dialog, control):
+    return dialog["controls"][control]["checked"] == 1
+
+
+def journey(j):
+    with Game(j) as game:
+        game.wait_board("start", ([], [3, 2, 1], []), moves=0)
+
+        j.step("Alt+S, O opens Options with 3 discs and manual play checked")
+        game.keys("alt+s", "o")
+        options = game.wait_dialog("Optionen")
+        check(checked(options, IDC_DISCS_3) and checked(options, IDC_MANUAL)
+              and not checked(options, IDC_AUTOMATIC), "Options at first opening")
+
+        j.step("A and 4 check automatic play and four discs")
+        game.keys("a", "4")
+        options = game.wait_dialog("Optionen")
+        game.screenshot("options")
+        check(checked(options, IDC_AUTOMATIC) and not checked(options, IDC_MANUAL),
+              "mode buttons after A")
+        check(checked(options, IDC_DISCS_4) and not checked(options, IDC_DISCS_3),
+              "disc buttons after 4")
+
+        j.step("Enter confirms; the board stays as it is until a new game")
+        game.keys("Return")
+        game.wait_no_dialog()
+        game.wait_board("after-options", ([], [3, 2, 1], []), moves=0)
+
+        j.step("Alt+S, N starts the automatic game; the computer finishes alone")
+        game.keys("alt+s", "n")
+        finish = game.wait_dialog("Geschafft !!!", timeout_ms=30000)
+        game.screenshot("finish")
+        text = finish["controls"][1011]["text"]
+        check(text == computer_text(15, 15), "result text %r" % text)
+
+        j.step("Enter closes it: four discs on the left tower, counter 00015")
+        game.keys("Return")
+        game.wait_no_dialog()
+        game.wait_board("solved", ([4, 3, 2, 1], [], []), moves=15)
+
+        game.keys("alt+F4")
+        check(game.exit_code() == 0, "exit code")
+
+
+if __name__ == "__main__":
+    Journey("automatic").run(journey)

@@ -1,0 +1,90 @@
+"""Manual play with the digit keys: a 2-disc game solved in 3 moves, then a refused
+pair that shows the "Invalid Move" box, is counted, and spoils the next result."""
+
+import time
+
+from driver import EXACT_TEXT, Game, Journey, check, longer_text
+
+IDC_DISCS_2 = 1001
+# From, to, as the tower numbers under the bases.
+SOLUTION = ["2", "1", "2", "3", "1", "3"]
+
+
+def focus(game):
+    """Clicks the empty left tower, where a press lifts nothing."""
+    game.click(game.geo.center(0), game.geo.h // 4)
+    deadline = time.monotonic() + 5
+    game.find_window()
+    while not game.active and time.monotonic() < deadline:
+        time.sleep(0.1)
+        game.find_window()
+    check(game.active, "the game window is not active after a click on it")
+
+
+def finish_text(game, label):
+    finish = game.wait_dialog("Geschafft !!!")
+    game.screenshot(label)
+    return finish["controls"][1011]["text"]
+
+
+def journey(j):
+    with Game(j) as game:
+        geo = game.geo
+        game.wait_board("start", ([], [3, 2, 1], []), moves=0)
+
+        j.step("Options: 2 discs; a new game lays them out")
+        game.keys("alt+s", "o")
+        game.wait_dialog("Optionen")
+        game.keys("2")
+        options = game.wait_dialog("Optionen")
+        check(options["controls"][IDC_DISCS_2]["checked"] == 1, "disc button 2 after 2")
+        game.keys("Return")
+        game.wait_no_dialog()
+        game.keys("alt+s", "n")
+        game.wait_board("new-game", ([], [2, 1], []), moves=0)
+
+        j.step("a click on the empty left tower gives the window the keyboard")
+        focus(game)
+        game.wait_board("clicked", ([], [2, 1], []), moves=0)
+
+        j.step("2 1, 2 3, 1 3 solve it without a surplus move")
+        game.keys(*SOLUTION[:2])
+        game.wait_board("keys-2-1", ([1], [2], []), moves=1)
+        game.keys(*SOLUTION[2:])
+        text = finish_text(game, "exact-finish")
+        check(text == EXACT_TEXT, "result text %r" % text)
+        game.keys("Return")
+        game.wait_no_dialog()
+        game.wait_board("exact-solved", ([], [], [2, 1]), moves=3)
+
+        j.step("new game; 2 2 is refused with the Invalid Move box")
+        game.keys("alt+s", "n")
+        game.wait_board("second-game", ([], [2, 1], []), moves=0)
+        game.keys("2", "2")
+        box = game.wait_dialog("Invalid Move")
+        game.screenshot("invalid-move")
+        texts = [c["text"] for c in box["controls"].values()]
+        check(b"That move is not allowed !!!" in texts, "box texts %r" % texts)
+        game.keys("Return")
+        game.wait_no_dialog()
+
+        j.step("the disc is back on its tower and the attempt is counted")
+        game.wait_board("refused", ([], [2, 1], []), moves=1)
+        # The box has no owner: closing it leaves no window of the game active here.
+        focus(game)
+
+        j.step("the same three moves now end with the surplus text")
+        game.keys(*SOLUTION)
+        text = finish_text(game, "longer-finish")
+        check(text == longer_text(4, 3, 33), "result text %r" % text)
+        game.keys("Return")
+        game.wait_no_dialog()
+        game.wait_board("longer-solved", ([], [], [2, 1]), moves=4)
+
+        j.step("Alt+S, X leaves")
+        game.keys("alt+s", "x")
+        check(game.exit_code() == 0, "exit code")
+
+
+if __name__ == "__main__":
+    Journey("keyboard").run(journey)
