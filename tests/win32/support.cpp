@@ -180,6 +180,9 @@ LRESULT CALLBACK CountingProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 void CountMessages(HWND hwnd)
 {
     Counted.clear();
+    // A second call on the same window only restarts the counts.
+    if (GetWindowLongPtrA(hwnd, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(CountingProc))
+        return;
     CountedProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(
         hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(CountingProc)));
 }
