@@ -17,9 +17,7 @@ HBITMAP SaveOldBitmap;
 
 static void DrawFloatingDisc(HDC dc, HBRUSH fill)
 {
-    BoardPoint corner = DiscCorner();
-    DrawRoundedFigure(dc, DiscOutline, fill, DragRect.left, DragRect.top, DragRect.right,
-                      DragRect.bottom, corner.x, corner.y);
+    DrawRoundedFigure(dc, DiscOutline, fill, DragRect, DiscCorner());
 }
 
 static void SaveUnderDragRect(HWND hwnd)

@@ -53,23 +53,38 @@ static void TextAt(HDC dc, BoardPoint at, const char* text, int length)
     TextOutA(dc, at.x, at.y, text, length);
 }
 
-void DrawRoundedFigure(HDC dc, COLORREF outline, HBRUSH fill, int left, int top, int right,
-                       int bottom, int cornerWidth, int cornerHeight)
+// The pen and brush of a run of rounded rectangles. The pen lives for one drawing call;
+// the previous pen and brush go back into the surface afterwards.
+struct FigureTools {
+    HPEN pen;
+    HGDIOBJ oldPen, oldBrush;
+};
+
+static FigureTools SelectFigureTools(HDC dc, COLORREF outline, HBRUSH fill)
 {
     HPEN pen = CreatePen(PS_SOLID, 1, outline);
     HGDIOBJ oldPen = SelectObject(dc, pen);
     HGDIOBJ oldBrush = SelectObject(dc, fill);
-    RoundRect(dc, left, top, right, bottom, cornerWidth, cornerHeight);
-    SelectObject(dc, oldBrush);
-    SelectObject(dc, oldPen);
-    DeleteObject(pen);
+    return {pen, oldPen, oldBrush};
 }
 
-static void DrawDisc(HDC dc, COLORREF outline, HBRUSH fill, int t, int slot, int size)
+static void ReleaseFigureTools(HDC dc, FigureTools tools)
 {
-    BoardRect r = DiscRect(t, slot, size);
-    BoardPoint corner = DiscCorner();
-    DrawRoundedFigure(dc, outline, fill, r.left, r.top, r.right, r.bottom, corner.x, corner.y);
+    SelectObject(dc, tools.oldBrush);
+    SelectObject(dc, tools.oldPen);
+    DeleteObject(tools.pen);
+}
+
+static void Figure(HDC dc, BoardRect r, BoardPoint corner)
+{
+    RoundRect(dc, r.left, r.top, r.right, r.bottom, corner.x, corner.y);
+}
+
+void DrawRoundedFigure(HDC dc, COLORREF outline, HBRUSH fill, BoardRect r, BoardPoint corner)
+{
+    FigureTools tools = SelectFigureTools(dc, outline, fill);
+    Figure(dc, r, corner);
+    ReleaseFigureTools(dc, tools);
 }
 
 static void PaintTexts(HDC dc)
@@ -87,17 +102,10 @@ static void PaintTexts(HDC dc)
 
 static void PaintBases(HDC dc)
 {
-    HPEN pen = CreatePen(PS_SOLID, 1, BaseOutline);
-    HGDIOBJ oldPen = SelectObject(dc, pen);
-    HGDIOBJ oldBrush = SelectObject(dc, BrushBrown);
-    BoardPoint corner = BaseCorner();
-    for (int t = 0; t < TowerCount; ++t) {
-        BoardRect r = BaseRect(t);
-        RoundRect(dc, r.left, r.top, r.right, r.bottom, corner.x, corner.y);
-    }
-    SelectObject(dc, oldBrush);
-    SelectObject(dc, oldPen);
-    DeleteObject(pen);
+    FigureTools tools = SelectFigureTools(dc, BaseOutline, BrushBrown);
+    for (int t = 0; t < TowerCount; ++t)
+        Figure(dc, BaseRect(t), BaseCorner());
+    ReleaseFigureTools(dc, tools);
 }
 
 // The top disc of the tower being dragged floats under the cursor instead.
@@ -108,22 +116,15 @@ static bool IsLiftedDisc(int t, int slot)
 
 static void PaintDiscs(HDC dc)
 {
-    HPEN pen = CreatePen(PS_SOLID, 1, DiscOutline);
-    HGDIOBJ oldPen = SelectObject(dc, pen);
-    HGDIOBJ oldBrush = SelectObject(dc, BrushGreen);
-    BoardPoint corner = DiscCorner();
+    FigureTools tools = SelectFigureTools(dc, DiscOutline, BrushGreen);
     for (int t = 0; t < TowerCount; ++t) {
         for (int slot = 0; slot < SlotCount - 1; ++slot) {
             int d = Towers[t][slot];
-            if (d <= 0 || IsLiftedDisc(t, slot))
-                continue;
-            BoardRect r = DiscRect(t, slot, d);
-            RoundRect(dc, r.left, r.top, r.right, r.bottom, corner.x, corner.y);
+            if (d > 0 && !IsLiftedDisc(t, slot))
+                Figure(dc, DiscRect(t, slot, d), DiscCorner());
         }
     }
-    SelectObject(dc, oldBrush);
-    SelectObject(dc, oldPen);
-    DeleteObject(pen);
+    ReleaseFigureTools(dc, tools);
 }
 
 void PaintBoard(HDC dc)
@@ -152,7 +153,8 @@ static void DrawTopDiscWith(HDC dc, int8_t tower, COLORREF outline, HBRUSH fill)
     int count = StackHeightForDrawing(tower);
     if (count == 0)
         return;
-    DrawDisc(dc, outline, fill, tower, count - 1, Towers[tower][count - 1]);
+    int slot = count - 1;
+    DrawRoundedFigure(dc, outline, fill, DiscRect(tower, slot, Towers[tower][slot]), DiscCorner());
 }
 
 void DrawTopDisc(HDC dc, int8_t tower)

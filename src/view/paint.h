@@ -6,6 +6,8 @@
 
 #include <cstdint>
 
+#include "layout.h"
+
 extern HBRUSH BrushBrown;
 extern HBRUSH BrushRed;
 extern HBRUSH BrushGreen;
@@ -23,5 +25,4 @@ void EraseTopDisc(HDC dc, int8_t tower);
 
 // One rounded rectangle with a fresh 1-pixel pen of the given colour and a brush;
 // the previous pen and brush are selected back and the pen is deleted.
-void DrawRoundedFigure(HDC dc, COLORREF outline, HBRUSH fill, int left, int top, int right,
-                       int bottom, int cornerWidth, int cornerHeight);
+void DrawRoundedFigure(HDC dc, COLORREF outline, HBRUSH fill, BoardRect r, BoardPoint corner);
