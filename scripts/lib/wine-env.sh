@@ -11,11 +11,13 @@ export WINEDLLOVERRIDES="mscoree,mshtml="
 tolmar_started_xvfb_pid=""
 tolmar_started_wineserver=""
 
-# Starts Xvfb on a free display and exports DISPLAY.
+# Starts Xvfb on a free display and exports DISPLAY. TOLMAR_XVFB_SCREEN can ask for a
+# larger screen than the default.
 tolmar_start_xvfb() {
     local fdfile
     fdfile="$(mktemp)"
-    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$fdfile" >/dev/null 2>&1 &
+    Xvfb -displayfd 3 -screen 0 "${TOLMAR_XVFB_SCREEN:-1280x1024x24}" -nolisten tcp \
+        3>"$fdfile" >/dev/null 2>&1 &
     tolmar_started_xvfb_pid=$!
     local i
     for i in $(seq 100); do

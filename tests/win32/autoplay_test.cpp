@@ -2,7 +2,6 @@
 // from ticks and the space bar, the end of the game and re-entry through modal boxes.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <string>
 
 #include "logic/board.h"
@@ -11,21 +10,7 @@
 
 namespace {
 
-const COLORREF Green = RGB(0, 128, 0);
-const COLORREF White = RGB(255, 255, 255);
-// Long enough that no real tick arrives while a test drives the solver itself.
-const int NoRealTicks = 100000;
 const int FastTicks = 100;
-
-std::string ComputerText(int moves, int minimal)
-{
-    char text[300];
-    wsprintfA(text,
-              "Der Computer ben\xf6tigte %d Z\xfcge, notwendig\n"
-              "waren %d. Nun, das ist nicht schlecht, oder ?",
-              moves, minimal);
-    return text;
-}
 
 std::string Stack(int discs)
 {
@@ -38,39 +23,14 @@ std::string Stack(int discs)
 int Minimal(int discs) { return (1 << discs) - 1; }
 
 void Tick(HWND hwnd) { SendMessageA(hwnd, WM_TIMER, 0, 0); }
-void Space(HWND hwnd) { SendMessageA(hwnd, WM_CHAR, ' ', 0); }
+void Space(HWND hwnd) { Type(hwnd, " "); }
 
-int Height(int tower)
-{
-    int h = 0;
-    while (Towers[tower][h] != 0)
-        ++h;
-    return h;
-}
-
-class AutoPlay : public ::testing::Test {
+class AutoPlay : public GameWindowTest {
 protected:
     void SetUp() override
     {
-        hwnd = CreateGameWindow();
-        ASSERT_NE(hwnd, nullptr);
+        ASSERT_NO_FATAL_FAILURE(GameWindowTest::SetUp());
         CountMessages(hwnd);
-        StartAnswering(&answers);
-    }
-
-    void TearDown() override
-    {
-        StopAnswering();
-        DestroyWindow(hwnd);
-        Pump();
-    }
-
-    int Boxes(const char* caption) const
-    {
-        int n = 0;
-        for (const SeenDialog& d : answers.seen)
-            n += d.caption == caption;
-        return n;
     }
 
     // No tick reaches the window for a while, and there is no timer left to kill.
@@ -82,8 +42,32 @@ protected:
         EXPECT_FALSE(KillTimer(hwnd, 0));
     }
 
-    HWND hwnd = nullptr;
-    DialogAnswerer answers;
+    // The game when the first box opened, and after ticks and a space sent while it was
+    // open; whether real ticks reached the window meanwhile; the last result text shown.
+    struct FirstBox {
+        int moves = -1, movesAfter = -1;
+        std::string board, boardAfter, result;
+        bool ticksArrived = false;
+    };
+    void WatchBoxes(FirstBox* box)
+    {
+        answers.inspect = [this, box](HWND dlg) {
+            if (GetDlgItem(dlg, 1011))
+                box->result = ItemText(dlg, 1011);
+            if (box->moves >= 0)
+                return;
+            box->moves = MoveCount;
+            box->board = BoardText();
+            int ticks = MessagesCounted(WM_TIMER);
+            box->ticksArrived =
+                PumpUntil([&] { return MessagesCounted(WM_TIMER) >= ticks + 2; }, 3000);
+            Tick(hwnd);
+            Space(hwnd);
+            Tick(hwnd);
+            box->movesAfter = MoveCount;
+            box->boardAfter = BoardText();
+        };
+    }
 };
 
 TEST_F(AutoPlay, OptionsThenNewGameLaysOutFiveDiscsAndStartsTheTimer)
@@ -113,11 +97,7 @@ TEST_F(AutoPlay, OptionsThenNewGameLaysOutFiveDiscsAndStartsTheTimer)
     EXPECT_EQ(DiscCount, 5);
     EXPECT_EQ(MoveCount, 0);
     EXPECT_EQ(BoardText(), "|54321|");
-    for (int slot = 0; slot < 5; ++slot)
-        EXPECT_EQ(SlotPixel(hwnd, 1, slot), Green) << "slot " << slot;
-    EXPECT_EQ(SlotPixel(hwnd, 1, 5), White);
-    EXPECT_EQ(SlotPixel(hwnd, 0, 0), White);
-    EXPECT_EQ(SlotPixel(hwnd, 2, 0), White);
+    ExpectPixelsMatchBoard(5);
 
     ASSERT_TRUE(PumpUntil([] { return MoveCount >= 3; }));
     // Every tick that reached the window was one solver step.
@@ -144,11 +124,10 @@ TEST_F(AutoPlay, StepsFollowTheThreeDiscSolutionAndRedrawOnlyTheMovedDisc)
         EXPECT_EQ(Towers[s.to][Height(s.to) - 1], s.disc);
         // Drawn straight to the window: nothing is left for a repaint to fix.
         EXPECT_FALSE(GetUpdateRect(hwnd, nullptr, FALSE));
-        EXPECT_EQ(SlotPixel(hwnd, s.to, Height(s.to) - 1), Green);
-        EXPECT_EQ(SlotPixel(hwnd, s.from, Height(s.from)), White);
+        ExpectPixelsMatchBoard(3);
     }
     EXPECT_EQ(BoardText(), "||321");
-    EXPECT_EQ(Boxes("Geschafft !!!"), 1);
+    EXPECT_EQ(answers.Boxes("Geschafft !!!"), 1);
 }
 
 class AutoPlayFullGame : public AutoPlay, public ::testing::WithParamInterface<int> {};
@@ -159,31 +138,8 @@ TEST_P(AutoPlayFullGame, EndsOnceWithTheComputersTextAndStopsTheTimerAfterTheDia
     const int minimal = Minimal(discs);
     StartNewGame(hwnd, discs, true, FastTicks);
 
-    struct {
-        std::string text;
-        int movesShown = -1;
-        bool ticksArrived = false;
-        int movesAfterNudges = -1;
-        std::string boardAfterNudges;
-    } during;
-    answers.inspect = [&](HWND dlg) {
-        if (during.movesShown >= 0)
-            return;
-        during.text = ItemText(dlg, 1011);
-        during.movesShown = MoveCount;
-        std::string board = BoardText();
-        // The real timer goes on while the dialog is open.
-        int ticks = MessagesCounted(WM_TIMER);
-        during.ticksArrived =
-            PumpUntil([&] { return MessagesCounted(WM_TIMER) >= ticks + 2; }, 3000);
-        for (int i = 0; i < 3; ++i)
-            Tick(hwnd);
-        Space(hwnd);
-        during.movesAfterNudges = MoveCount;
-        during.boardAfterNudges = BoardText();
-        EXPECT_EQ(during.boardAfterNudges, board);
-    };
-
+    FirstBox box;
+    WatchBoxes(&box);
     int sent = 0;
     while (answers.seen.empty() && sent <= minimal + 3) {
         Tick(hwnd);
@@ -195,10 +151,12 @@ TEST_P(AutoPlayFullGame, EndsOnceWithTheComputersTextAndStopsTheTimerAfterTheDia
     EXPECT_EQ(answers.seen[0].caption, "Geschafft !!!");
     EXPECT_EQ(answers.seen[0].owner, hwnd);
     EXPECT_FALSE(answers.seen[0].mainWindowEnabled);
-    EXPECT_EQ(during.text, ComputerText(minimal, minimal));
-    EXPECT_EQ(during.movesShown, minimal);
-    EXPECT_TRUE(during.ticksArrived);
-    EXPECT_EQ(during.movesAfterNudges, minimal);
+    EXPECT_EQ(box.result, ComputerText(minimal, minimal));
+    EXPECT_EQ(box.moves, minimal);
+    // The real timer goes on while the dialog is open, and changes nothing.
+    EXPECT_TRUE(box.ticksArrived);
+    EXPECT_EQ(box.movesAfter, minimal);
+    EXPECT_EQ(box.boardAfter, box.board);
 
     const std::string solved = discs % 2 ? "||" + Stack(discs) : Stack(discs) + "||";
     EXPECT_EQ(BoardText(), solved);
@@ -212,10 +170,7 @@ TEST_P(AutoPlayFullGame, EndsOnceWithTheComputersTextAndStopsTheTimerAfterTheDia
     EXPECT_EQ(MoveCount, minimal);
     EXPECT_EQ(BoardText(), solved);
     EXPECT_EQ(answers.seen.size(), 1u);
-    const int end = discs % 2 ? 2 : 0;
-    for (int slot = 0; slot < discs; ++slot)
-        EXPECT_EQ(SlotPixel(hwnd, end, slot), Green) << "slot " << slot;
-    EXPECT_EQ(SlotPixel(hwnd, 1, 0), White);
+    ExpectPixelsMatchBoard(discs);
 }
 
 INSTANTIATE_TEST_SUITE_P(Discs, AutoPlayFullGame, ::testing::Values(1, 2, 3, 4, 9));
@@ -233,8 +188,7 @@ TEST_F(AutoPlay, ManualNewGameWhileTheTimerRunsMovesNoDisc)
     EXPECT_EQ(MoveCount, 0);
     EXPECT_EQ(BoardText(), "|321|");
     EXPECT_TRUE(answers.seen.empty());
-    EXPECT_EQ(SlotPixel(hwnd, 1, 2), Green);
-    EXPECT_EQ(SlotPixel(hwnd, 2, 0), White);
+    ExpectPixelsMatchBoard(3);
 }
 
 TEST_F(AutoPlay, AutomaticNewGameWhileRunningStartsOverOnAFreshBoard)
@@ -253,7 +207,7 @@ TEST_F(AutoPlay, AutomaticNewGameWhileRunningStartsOverOnAFreshBoard)
     ASSERT_TRUE(PumpUntil([&] { return !answers.seen.empty(); }, 10000));
     EXPECT_EQ(MoveCount, 15);
     EXPECT_EQ(BoardText(), "4321||");
-    EXPECT_EQ(Boxes("Geschafft !!!"), 1);
+    EXPECT_EQ(answers.Boxes("Geschafft !!!"), 1);
     ExpectTimerStopped();
 }
 
@@ -280,13 +234,12 @@ TEST_F(AutoPlay, SpaceBarMakesOneStepOnlyInAnUnsolvedAutomaticGame)
         SCOPED_TRACE(testing::Message() << r.discs << " discs, automatic " << r.automatic
                                         << ", " << r.spaces << " spaces");
         answers.seen.clear();
-        StartAnswering(&answers);
         StartNewGame(hwnd, r.discs, r.automatic, NoRealTicks);
         for (int i = 0; i < r.spaces; ++i)
             Space(hwnd);
         EXPECT_EQ(MoveCount, r.moves);
         EXPECT_EQ(BoardText(), r.board);
-        EXPECT_EQ(Boxes("Geschafft !!!"), r.finishes);
+        EXPECT_EQ(answers.Boxes("Geschafft !!!"), r.finishes);
         EXPECT_EQ(answers.seen.size(), static_cast<size_t>(r.finishes));
         if (r.finishes) {
             EXPECT_FALSE(KillTimer(hwnd, 0));
@@ -304,52 +257,26 @@ TEST_F(AutoPlay, TicksAndSpaceDoNothingWhileAStepWaitsInTheInvalidMoveBox)
     Towers[1][2] = 0;
     Towers[2][0] = 1;
 
-    struct {
-        int calls = 0;
-        std::string finishText;
-        int moves = -1;
-        std::string board;
-        bool ticksArrived = false;
-        int movesAfter = -1;
-        std::string boardAfter;
-    } during;
-    answers.inspect = [&](HWND dlg) {
-        if (ItemText(dlg, 1011).size())
-            during.finishText = ItemText(dlg, 1011);
-        if (during.calls++)
-            return;
-        during.moves = MoveCount;
-        during.board = BoardText();
-        int ticks = MessagesCounted(WM_TIMER);
-        during.ticksArrived =
-            PumpUntil([&] { return MessagesCounted(WM_TIMER) >= ticks + 2; }, 3000);
-        Tick(hwnd);
-        Space(hwnd);
-        Tick(hwnd);
-        during.movesAfter = MoveCount;
-        during.boardAfter = BoardText();
-    };
+    FirstBox box;
+    WatchBoxes(&box);
     Tick(hwnd);
 
     ASSERT_EQ(answers.seen.size(), 1u);
-    const SeenDialog& box = answers.seen[0];
-    EXPECT_EQ(box.caption, "Invalid Move");
-    EXPECT_NE(std::find(box.texts.begin(), box.texts.end(), "That move is not allowed !!!"),
-              box.texts.end());
-    EXPECT_FALSE(box.mainWindowEnabled);
+    EXPECT_EQ(answers.seen[0].caption, "Invalid Move");
+    EXPECT_FALSE(answers.seen[0].mainWindowEnabled);
     // The refused step was counted before its move was tried.
-    EXPECT_EQ(during.moves, 1);
-    EXPECT_EQ(during.board, "|32|1");
-    EXPECT_TRUE(during.ticksArrived);
-    EXPECT_EQ(during.movesAfter, 1);
-    EXPECT_EQ(during.boardAfter, "|32|1");
+    EXPECT_EQ(box.moves, 1);
+    EXPECT_EQ(box.board, "|32|1");
+    EXPECT_TRUE(box.ticksArrived);
+    EXPECT_EQ(box.movesAfter, 1);
+    EXPECT_EQ(box.boardAfter, "|32|1");
     EXPECT_EQ(MoveCount, 1);
     EXPECT_EQ(BoardText(), "|32|1");
 
     // Once the box is closed the timer carries on with the solution to its end.
     ASSERT_TRUE(PumpUntil([&] { return answers.seen.size() >= 2; }, 10000));
     EXPECT_EQ(answers.seen[1].caption, "Geschafft !!!");
-    EXPECT_EQ(during.finishText, ComputerText(7, 7));
+    EXPECT_EQ(box.result, ComputerText(7, 7));
     EXPECT_EQ(MoveCount, 7);
     EXPECT_EQ(BoardText(), "||321");
     ExpectTimerStopped();

@@ -4,7 +4,6 @@
 #include <windows.h>
 
 #include <cstdlib>
-#include <cstring>
 #include <functional>
 #include <iterator>
 #include <string>
@@ -12,24 +11,12 @@
 
 #include "logic/board.h"
 #include "logic/game.h"
+#include "res/resource.h"
 #include "shell/dialogs.h"
 #include "shell/gameflow.h"
 #include "support.h"
 
 namespace {
-
-constexpr WPARAM CmdAbout = 100;
-constexpr WPARAM CmdRules = 102;
-constexpr WPARAM CmdOptions = 104;
-constexpr WPARAM CmdRegister = 105;
-constexpr int Speed = 1012;
-
-std::string Text(HWND dlg, int id)
-{
-    char buf[512] = {};
-    GetDlgItemTextA(dlg, id, buf, sizeof buf);
-    return buf;
-}
 
 // What the Options dialog shows: the check marks of the disc buttons 1..9 and of the
 // mode buttons (automatic, manual) as '0'/'1', and the speed scroll bar.
@@ -46,17 +33,30 @@ OptionsView Read(HWND dlg)
         v.discs += IsDlgButtonChecked(dlg, id) == BST_CHECKED ? '1' : '0';
     for (int id : {1020, 1021})
         v.modes += IsDlgButtonChecked(dlg, id) == BST_CHECKED ? '1' : '0';
-    HWND bar = GetDlgItem(dlg, Speed);
+    HWND bar = GetDlgItem(dlg, IDC_SPEED);
     GetScrollRange(bar, SB_CTL, &v.low, &v.high);
     v.pos = GetScrollPos(bar, SB_CTL);
     return v;
 }
 
-std::string DiscChecks(int n)
+// The settings for the next game.
+struct Settings {
+    int discs;
+    uint8_t mode;
+    int speed;
+    uint32_t interval;
+};
+
+// Whether the dialog shows these settings; the interval is not shown.
+void ExpectShows(const OptionsView& v, const Settings& s)
 {
-    std::string s(9, '0');
-    s[n - 1] = '1';
-    return s;
+    std::string discs(9, '0');
+    discs[s.discs - 1] = '1';
+    EXPECT_EQ(v.discs, discs);
+    EXPECT_EQ(v.modes, s.mode == AutomaticPlay ? "10" : "01");
+    EXPECT_EQ(v.low, 100);
+    EXPECT_EQ(v.high, 1000);
+    EXPECT_EQ(v.pos, s.speed);
 }
 
 void Click(HWND dlg, int id)
@@ -67,7 +67,7 @@ void Click(HWND dlg, int id)
 void Scroll(HWND dlg, int code, int thumb = 0)
 {
     SendMessageA(dlg, WM_HSCROLL, MAKEWPARAM(code, thumb),
-                 reinterpret_cast<LPARAM>(GetDlgItem(dlg, Speed)));
+                 reinterpret_cast<LPARAM>(GetDlgItem(dlg, IDC_SPEED)));
 }
 
 // The placement that centring over `reference` gives a w x h dialog, kept on a
@@ -88,34 +88,24 @@ POINT Centred(RECT reference, int w, int h, int sw, int sh)
     return {x, y};
 }
 
-class Dialogs : public ::testing::Test {
+class Dialogs : public GameWindowTest {
 protected:
     void SetUp() override
     {
-        main = CreateGameWindow();
-        ASSERT_NE(main, nullptr);
-        SetWindowPos(main, nullptr, 123, 77, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+        ASSERT_NO_FATAL_FAILURE(GameWindowTest::SetUp());
+        SetWindowPos(hwnd, nullptr, 123, 77, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
         Pump();
     }
-    void TearDown() override
-    {
-        StopAnswering();
-        DestroyWindow(main);
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        }
-        // Later tests in the same process start from the built-in settings.
-        OptDiscCount = 3;
-        OptPlayMode = ManualPlay;
-        OptSpeed = 550;
-        TimerInterval = 550;
-    }
 
-    // Chooses a menu command and answers whatever dialog it opens.
-    void Choose(WPARAM command, DialogAnswerer* answerer)
+    // Chooses a menu command, or with 0 opens the result dialog, and answers whatever
+    // dialog opens.
+    void Open(WPARAM command, DialogAnswerer* answerer)
     {
         StartAnswering(answerer);
-        SendMessageA(main, WM_COMMAND, command, 0);
+        if (command)
+            SendMessageA(hwnd, WM_COMMAND, command, 0);
+        else
+            ShowFinishDialog(hwnd);
         StopAnswering();
     }
 
@@ -125,31 +115,17 @@ protected:
         DialogAnswerer a;
         a.inspect = act;
         a.button = button;
-        Choose(CmdOptions, &a);
+        Open(IDM_OPTIONS, &a);
         ASSERT_EQ(a.seen.size(), 1u);
         EXPECT_EQ(a.seen[0].caption, "Optionen");
     }
-
-    HWND main = nullptr;
 };
 
-// Runs first, so that in a single process the settings are still the built-in ones.
 TEST_F(Dialogs, OptionsOpensOnTheBuiltInSettings)
 {
     OptionsView v{};
-    std::string three, manual;
-    WithOptions([&](HWND dlg) {
-        v = Read(dlg);
-        three = Text(dlg, 1002);
-        manual = Text(dlg, 1021);
-    });
-    EXPECT_EQ(three, "&3");
-    EXPECT_EQ(manual, "&Manuel");
-    EXPECT_EQ(v.discs, "001000000");
-    EXPECT_EQ(v.modes, "01");
-    EXPECT_EQ(v.low, 100);
-    EXPECT_EQ(v.high, 1000);
-    EXPECT_EQ(v.pos, 550);
+    WithOptions([&](HWND dlg) { v = Read(dlg); });
+    ExpectShows(v, {3, ManualPlay, 550, 550});
 }
 
 TEST_F(Dialogs, OptionsButtonsMoveTheChecks)
@@ -215,7 +191,7 @@ TEST_F(Dialogs, EveryScrollCodeSetsTheThumb)
     WithOptions([&](HWND dlg) {
         for (const Step& s : steps) {
             if (s.movedBefore)
-                SetScrollPos(GetDlgItem(dlg, Speed), SB_CTL, s.movedBefore, TRUE);
+                SetScrollPos(GetDlgItem(dlg, IDC_SPEED), SB_CTL, s.movedBefore, TRUE);
             Scroll(dlg, s.code, s.thumb);
             seen.push_back({Read(dlg).pos, PendingSpeed});
         }
@@ -228,103 +204,84 @@ TEST_F(Dialogs, EveryScrollCodeSetsTheThumb)
     EXPECT_EQ(TimerInterval, 550u);
 }
 
-TEST_F(Dialogs, OkStoresAllFourSettingsForTheNextGame)
+// Changes every setting; the dialog must then forget them unless OK is pressed.
+void ChangeAll(HWND dlg)
 {
-    int8_t discs = DiscCount;
-    uint8_t mode = PlayMode;
-    int8_t board[TowerCount][SlotCount];
-    memcpy(board, Towers, sizeof board);
-    WithOptions(
-        [&](HWND dlg) {
-            Click(dlg, 1006);
-            Click(dlg, 1020);
-            Scroll(dlg, SB_THUMBTRACK, 320);
-            Scroll(dlg, SB_THUMBPOSITION, 320);
-            Scroll(dlg, SB_ENDSCROLL);
-        },
-        IDOK);
-    EXPECT_EQ(OptDiscCount, 7);
-    EXPECT_EQ(OptPlayMode, AutomaticPlay);
-    EXPECT_EQ(OptSpeed, 320);
-    EXPECT_EQ(TimerInterval, 320u);
-    // The game under way is left alone.
-    EXPECT_EQ(DiscCount, discs);
-    EXPECT_EQ(PlayMode, mode);
-    EXPECT_EQ(memcmp(board, Towers, sizeof board), 0);
-
-    OptionsView v{};
-    WithOptions([&](HWND dlg) { v = Read(dlg); });
-    EXPECT_EQ(v.discs, DiscChecks(7));
-    EXPECT_EQ(v.modes, "10");
-    EXPECT_EQ(v.pos, 320);
+    Click(dlg, 1008);
+    Click(dlg, 1020);
+    Scroll(dlg, SB_PAGERIGHT);
 }
 
-TEST_F(Dialogs, OkWithoutChangesKeepsTheSettingsAndAlignsTheTimer)
+TEST_F(Dialogs, OptionsShowTheSettingsAndOnlyOkStoresThem)
 {
-    OptDiscCount = 9;
-    OptPlayMode = AutomaticPlay;
-    OptSpeed = 400;
-    TimerInterval = 999;
-    OptionsView v{};
-    WithOptions([&](HWND dlg) { v = Read(dlg); }, IDOK);
-    EXPECT_EQ(v.discs, DiscChecks(9));
-    EXPECT_EQ(v.modes, "10");
-    EXPECT_EQ(v.pos, 400);
-    EXPECT_EQ(OptDiscCount, 9);
-    EXPECT_EQ(OptPlayMode, AutomaticPlay);
-    EXPECT_EQ(OptSpeed, 400);
-    EXPECT_EQ(TimerInterval, 400u);
-}
-
-TEST_F(Dialogs, LeavingOptionsOtherwiseStoresNothing)
-{
-    struct Way {
+    struct Case {
         const char* name;
-        void (*leave)(HWND);
-    } const ways[] = {
-        {"Cancel button", [](HWND dlg) { Click(dlg, IDCANCEL); }},
-        {"Esc key",
+        Settings before;
+        void (*act)(HWND);
+        int button;  // 0: act closes the dialog
+        Settings after;
+    } const cases[] = {
+        {"OK after changes", {3, ManualPlay, 550, 550},
          [](HWND dlg) {
+             Click(dlg, 1006);
+             Click(dlg, 1020);
+             Scroll(dlg, SB_THUMBTRACK, 320);
+             Scroll(dlg, SB_THUMBPOSITION, 320);
+             Scroll(dlg, SB_ENDSCROLL);
+         },
+         IDOK, {7, AutomaticPlay, 320, 320}},
+        // The dialog shows the speed, not the interval, and OK aligns the two.
+        {"OK without changes", {9, AutomaticPlay, 400, 999}, [](HWND) {}, IDOK,
+         {9, AutomaticPlay, 400, 400}},
+        {"Cancel button", {4, ManualPlay, 250, 250},
+         [](HWND dlg) {
+             ChangeAll(dlg);
+             Click(dlg, IDCANCEL);
+         },
+         0, {4, ManualPlay, 250, 250}},
+        {"Esc key", {4, ManualPlay, 250, 250},
+         [](HWND dlg) {
+             ChangeAll(dlg);
              HWND focus = GetFocus();
              PostMessageA(focus ? focus : dlg, WM_KEYDOWN, VK_ESCAPE, 0);
-         }},
-        {"close box", [](HWND dlg) { PostMessageA(dlg, WM_SYSCOMMAND, SC_CLOSE, 0); }},
+         },
+         0, {4, ManualPlay, 250, 250}},
+        {"close box", {4, ManualPlay, 250, 250},
+         [](HWND dlg) {
+             ChangeAll(dlg);
+             PostMessageA(dlg, WM_SYSCOMMAND, SC_CLOSE, 0);
+         },
+         0, {4, ManualPlay, 250, 250}},
     };
-    OptDiscCount = 4;
-    OptPlayMode = ManualPlay;
-    OptSpeed = 250;
-    TimerInterval = 250;
-    for (const Way& way : ways) {
-        SCOPED_TRACE(way.name);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        OptDiscCount = static_cast<int8_t>(c.before.discs);
+        OptPlayMode = c.before.mode;
+        OptSpeed = c.before.speed;
+        TimerInterval = c.before.interval;
+        const std::string board = BoardText();
+        const int8_t discs = DiscCount;
+        const uint8_t mode = PlayMode;
+        OptionsView shown{};
         WithOptions(
             [&](HWND dlg) {
-                Click(dlg, 1008);
-                Click(dlg, 1020);
-                Scroll(dlg, SB_PAGERIGHT);
-                way.leave(dlg);
+                shown = Read(dlg);
+                c.act(dlg);
             },
-            0);
-        EXPECT_EQ(OptDiscCount, 4);
-        EXPECT_EQ(OptPlayMode, ManualPlay);
-        EXPECT_EQ(OptSpeed, 250);
-        EXPECT_EQ(TimerInterval, 250u);
-        OptionsView v{};
-        WithOptions([&](HWND dlg) { v = Read(dlg); });
-        EXPECT_EQ(v.discs, DiscChecks(4));
-        EXPECT_EQ(v.modes, "01");
-        EXPECT_EQ(v.pos, 250);
+            c.button);
+        ExpectShows(shown, c.before);
+        EXPECT_EQ(OptDiscCount, c.after.discs);
+        EXPECT_EQ(OptPlayMode, c.after.mode);
+        EXPECT_EQ(OptSpeed, c.after.speed);
+        EXPECT_EQ(TimerInterval, c.after.interval);
+        // The game under way is left alone.
+        EXPECT_EQ(BoardText(), board);
+        EXPECT_EQ(DiscCount, discs);
+        EXPECT_EQ(PlayMode, mode);
+        OptionsView again{};
+        WithOptions([&](HWND dlg) { again = Read(dlg); });
+        ExpectShows(again, c.after);
     }
-}
-
-// Opens the dialog of a menu command or the result dialog, and answers it.
-void OpenDialog(HWND main, WPARAM command, DialogAnswerer* a)
-{
-    StartAnswering(a);
-    if (command)
-        SendMessageA(main, WM_COMMAND, command, 0);
-    else
-        ShowFinishDialog(main);
-    StopAnswering();
 }
 
 TEST_F(Dialogs, EveryDialogOpensCentredOverTheActiveWindow)
@@ -333,25 +290,25 @@ TEST_F(Dialogs, EveryDialogOpensCentredOverTheActiveWindow)
         WPARAM command;  // 0: the result dialog
         const char* caption;
     } const cases[] = {
-        {CmdAbout, "Über die Türme von Tolmar"},
-        {CmdRules, "Spielregeln"},
-        {CmdRegister, "Registrierung"},
-        {CmdOptions, "Optionen"},
+        {IDM_ABOUT, "Über die Türme von Tolmar"},
+        {IDM_RULES, "Spielregeln"},
+        {IDM_REGISTER, "Registrierung"},
+        {IDM_OPTIONS, "Optionen"},
         {0, "Geschafft !!!"},
     };
     int sw = GetSystemMetrics(SM_CXSCREEN);
     int sh = GetSystemMetrics(SM_CYSCREEN);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.caption);
-        ASSERT_EQ(GetActiveWindow(), main);
+        ASSERT_EQ(GetActiveWindow(), hwnd);
         RECT r;
-        GetWindowRect(main, &r);
+        GetWindowRect(hwnd, &r);
         DialogAnswerer a;
-        OpenDialog(main, c.command, &a);
+        Open(c.command, &a);
         ASSERT_EQ(a.seen.size(), 1u);
         const SeenDialog& d = a.seen[0];
         EXPECT_EQ(d.caption, c.caption);
-        EXPECT_EQ(d.owner, main);
+        EXPECT_EQ(d.owner, hwnd);
         EXPECT_FALSE(d.mainWindowEnabled);
         int w = d.rect.right - d.rect.left, h = d.rect.bottom - d.rect.top;
         POINT want = Centred(r, w, h, sw, sh);
@@ -360,7 +317,7 @@ TEST_F(Dialogs, EveryDialogOpensCentredOverTheActiveWindow)
         // Centred, not left at the template's place: the centres agree within a pixel.
         EXPECT_LE(std::abs((d.rect.left + d.rect.right) - (r.left + r.right)), 1);
         EXPECT_LE(std::abs((d.rect.top + d.rect.bottom) - (r.top + r.bottom)), 1);
-        EXPECT_TRUE(IsWindowEnabled(main));
+        EXPECT_TRUE(IsWindowEnabled(hwnd));
     }
 }
 
@@ -369,8 +326,8 @@ TEST_F(Dialogs, ResultDialogShowsResultTextNotItsPlaceholder)
     lstrcpyA(ResultText, "Erste Zeile: 15 Züge,\nzweite Zeile: nicht schlecht.");
     std::string shown;
     DialogAnswerer a;
-    a.inspect = [&](HWND dlg) { shown = Text(dlg, 1011); };
-    OpenDialog(main, 0, &a);
+    a.inspect = [&](HWND dlg) { shown = ItemText(dlg, 1011); };
+    Open(0, &a);
     ASSERT_EQ(a.seen.size(), 1u);
     EXPECT_EQ(shown, ResultText);
     for (const std::string& t : a.seen[0].texts)
@@ -393,13 +350,13 @@ TEST_F(Dialogs, DialogsStayOnThePrimaryScreen)
     };
     for (const Place& p : places) {
         SCOPED_TRACE(p.name);
-        SetWindowPos(main, nullptr, p.x, p.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+        SetWindowPos(hwnd, nullptr, p.x, p.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
         RECT r;
-        GetWindowRect(main, &r);
+        GetWindowRect(hwnd, &r);
         ASSERT_EQ(r.left, p.x);
         ASSERT_EQ(r.top, p.y);
         DialogAnswerer a;
-        OpenDialog(main, CmdAbout, &a);
+        Open(IDM_ABOUT, &a);
         ASSERT_EQ(a.seen.size(), 1u);
         const RECT& d = a.seen[0].rect;
         EXPECT_EQ(d.left, p.flushRight ? sw - (d.right - d.left) : 0);

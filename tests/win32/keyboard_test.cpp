@@ -9,80 +9,20 @@
 #include "shell/keys.h"
 #include "support.h"
 #include "view/drag.h"
-#include "view/layout.h"
 
 namespace {
 
-const COLORREF Green = RGB(0, 128, 0);
-const COLORREF White = RGB(255, 255, 255);
-const int NoRealTicks = 100000;
-
-const char ExactText[] =
-    "Fertig !!!, Sie sind wirklich gut, kein Zug zuviel !!!\n"
-    "Warum nehmen Sie nicht mehr Platten ?";
-
-void Type(HWND hwnd, const std::string& keys)
-{
-    for (char c : keys)
-        SendMessageA(hwnd, WM_CHAR, static_cast<unsigned char>(c), 0);
-}
-
-int Height(int tower)
-{
-    int h = 0;
-    while (Towers[tower][h] != 0)
-        ++h;
-    return h;
-}
-
-class Keyboard : public ::testing::Test {
+class Keyboard : public GameWindowTest {
 protected:
     void SetUp() override
     {
-        hwnd = CreateGameWindow();
-        ASSERT_NE(hwnd, nullptr);
+        ASSERT_NO_FATAL_FAILURE(GameWindowTest::SetUp());
         answers.inspect = [this](HWND dlg) {
             if (GetDlgItem(dlg, 1011))
                 finishTexts.push_back(ItemText(dlg, 1011));
         };
-        StartAnswering(&answers);
     }
 
-    void TearDown() override
-    {
-        StopAnswering();
-        DestroyWindow(hwnd);
-        Pump();
-    }
-
-    int Boxes(const char* caption) const
-    {
-        int n = 0;
-        for (const SeenDialog& d : answers.seen)
-            n += d.caption == caption;
-        return n;
-    }
-
-    // Every slot up to one above the tallest stack shows a disc exactly where the
-    // board has one.
-    void ExpectPixelsMatchBoard(int discs)
-    {
-        for (int t = 0; t < TowerCount; ++t)
-            for (int slot = 0; slot <= discs && slot < SlotCount - 1; ++slot)
-                EXPECT_EQ(SlotPixel(hwnd, t, slot), slot < Height(t) ? Green : White)
-                    << "tower " << t << " slot " << slot;
-    }
-
-    void Press(int tower) { Mouse(WM_LBUTTONDOWN, tower); }
-    void Release(int tower) { Mouse(WM_LBUTTONUP, tower); }
-    void Mouse(UINT msg, int tower)
-    {
-        SendMessageA(hwnd, msg, msg == WM_LBUTTONDOWN ? MK_LBUTTON : 0,
-                     PointParam(ColumnCenter(tower), ClientRect.bottom / 2));
-    }
-
-    HWND hwnd = nullptr;
-    DialogAnswerer answers;
     std::vector<std::string> finishTexts;
 };
 
@@ -126,20 +66,19 @@ TEST_F(Keyboard, KeySequencesMoveCountAndFinish)
         SCOPED_TRACE(c.what);
         answers.seen.clear();
         finishTexts.clear();
-        StartAnswering(&answers);
         KeyAwaitSource = 1;
         StartNewGame(hwnd, c.discs, false, NoRealTicks);
         Type(hwnd, c.keys);
         EXPECT_EQ(MoveCount, c.moves);
         EXPECT_EQ(BoardText(), c.board);
-        EXPECT_EQ(Boxes("Invalid Move"), c.refused);
+        EXPECT_EQ(answers.Boxes("Invalid Move"), c.refused);
         EXPECT_EQ(KeyAwaitSource, c.awaitSource);
         if (c.finishText) {
-            EXPECT_EQ(Boxes("Geschafft !!!"), 1);
+            EXPECT_EQ(answers.Boxes("Geschafft !!!"), 1);
             ASSERT_EQ(finishTexts.size(), 1u);
             EXPECT_EQ(finishTexts[0], c.finishText);
         } else {
-            EXPECT_EQ(Boxes("Geschafft !!!"), 0);
+            EXPECT_EQ(answers.Boxes("Geschafft !!!"), 0);
         }
         EXPECT_EQ(answers.seen.size(), static_cast<size_t>(c.refused + (c.finishText ? 1 : 0)));
         // The keys draw straight to the window: nothing waits for a repaint.
@@ -162,7 +101,6 @@ TEST_F(Keyboard, RefusedPairShowsTheBoxWithOnlyTheSourceDiscPaintedOut)
         SCOPED_TRACE(r.keys);
         StartNewGame(hwnd, 3, false, NoRealTicks);
         answers.seen.clear();
-        StartAnswering(&answers);
         COLORREF middleTop = 0, left = 0, right = 0;
         int movesDuring = -1;
         answers.inspect = [&](HWND) {
@@ -217,13 +155,13 @@ TEST_F(Keyboard, PendingSourceSurvivesNewGameAndDigitsAreIgnoredInAutomaticPlay)
 TEST_F(Keyboard, DigitsAreIgnoredWhileADragHoldsATower)
 {
     StartNewGame(hwnd, 3, false, NoRealTicks);
-    Press(1);
+    Press(hwnd, Air(1));
     ASSERT_EQ(SourceTower, 1);
     Type(hwnd, "21");
     EXPECT_EQ(KeyAwaitSource, 1);
     EXPECT_EQ(MoveCount, 0);
     EXPECT_EQ(BoardText(), "|321|");
-    Release(1);  // back onto its own tower: counted, nothing moves
+    Release(hwnd, Air(1));  // back onto its own tower: counted, nothing moves
     EXPECT_EQ(MoveCount, 1);
     Type(hwnd, "21");
     EXPECT_EQ(MoveCount, 2);
@@ -250,9 +188,9 @@ TEST_F(Keyboard, LiftingADiscForgetsAPendingSource)
         KeyAwaitSource = 1;
         StartNewGame(hwnd, 3, false, NoRealTicks);
         Type(hwnd, "2");
-        Press(r.pressed);
+        Press(hwnd, Air(r.pressed));
         EXPECT_EQ(KeyAwaitSource, r.awaitAfterPress);
-        Release(1);
+        Release(hwnd, Air(1));
         Type(hwnd, "1");
         EXPECT_EQ(MoveCount, r.moves);
         EXPECT_EQ(BoardText(), r.board);

@@ -7,7 +7,6 @@
 #include <cstring>
 #include <iterator>
 #include <ostream>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -774,48 +773,6 @@ TEST_F(VersionBlock, TranslationIsUsEnglishCodePage1252)
     EXPECT_EQ(translation.type, 0);
     const std::vector<BYTE> want = {0x09, 0x04, 0xE4, 0x04};
     EXPECT_EQ(translation.value, want);
-}
-
-// ---- what the module holds --------------------------------------------------
-
-std::string NameText(LPCSTR name)
-{
-    return IS_INTRESOURCE(name) ? "#" + std::to_string(reinterpret_cast<ULONG_PTR>(name)) : name;
-}
-
-BOOL CALLBACK AddLanguage(HMODULE, LPCSTR type, LPCSTR name, WORD language, LONG_PTR found)
-{
-    char lang[8];
-    wsprintfA(lang, "%04X", language);
-    reinterpret_cast<std::set<std::string>*>(found)->insert(NameText(type) + " " + NameText(name) + " " + lang);
-    return TRUE;
-}
-
-BOOL CALLBACK AddName(HMODULE module, LPCSTR type, LPSTR name, LONG_PTR found)
-{
-    EnumResourceLanguagesA(module, type, name, AddLanguage, found);
-    return TRUE;
-}
-
-BOOL CALLBACK AddType(HMODULE module, LPSTR type, LONG_PTR found)
-{
-    EnumResourceNamesA(module, type, AddName, found);
-    return TRUE;
-}
-
-TEST(ResourceInventory, OnlyMenuDialogsIconAndVersionAllInGerman)
-{
-    std::set<std::string> found;
-    EnumResourceTypesA(GetModuleHandleA(nullptr), AddType, reinterpret_cast<LONG_PTR>(&found));
-    const std::set<std::string> want = {
-        "#3 #1 0C07", "#3 #2 0C07",            // icon images
-        "#4 TOLMARMENU 0C07",                   // menu
-        "#5 ABOUTBOX 0C07", "#5 FINISH 0C07", "#5 OPTIONS 0C07",
-        "#5 REGISTER 0C07", "#5 RULES 0C07",    // dialogs
-        "#14 #101 0C07",                        // icon group
-        "#16 #1 0C07",                          // version block; no manifest (#24)
-    };
-    EXPECT_EQ(found, want);
 }
 
 }  // namespace

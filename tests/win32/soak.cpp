@@ -13,7 +13,7 @@
 #include "logic/board.h"
 #include "logic/game.h"
 #include "shell/keys.h"
-#include "shell/mainwnd.h"
+#include "support.h"
 #include "view/drag.h"
 #include "view/layout.h"
 
@@ -26,13 +26,6 @@ HHOOK CbtHook;
 long FinishBoxes, WarningBoxes, OptionsDialogs, OtherBoxes;
 
 int Random(int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(Rng); }
-
-std::string TextOf(HWND hwnd)
-{
-    char buf[512] = {};
-    GetWindowTextA(hwnd, buf, sizeof buf);
-    return buf;
-}
 
 // Random choices in the Options dialog, then OK or Cancel.
 void PlayWithOptions(HWND dlg)
@@ -78,18 +71,6 @@ LRESULT CALLBACK CbtProc(int code, WPARAM wParam, LPARAM lParam)
     return CallNextHookEx(CbtHook, code, wParam, lParam);
 }
 
-// Live GDI objects of the process. Wine's GetGuiResources is a stub that returns 0;
-// its handle table accepts a handle whose upper word is zero for any live entry, so
-// probing every index counts the objects.
-long LiveGdiObjects()
-{
-    long n = 0;
-    for (unsigned i = 1; i < 0x10000; ++i)
-        if (GetObjectType(reinterpret_cast<HGDIOBJ>(static_cast<UINT_PTR>(i))))
-            ++n;
-    return n;
-}
-
 std::string Fail(const char* what) { return what; }
 
 // The board invariant: discs 1..DiscCount once each, strictly decreasing, terminated.
@@ -127,21 +108,21 @@ const char* RandomEvent()
     int w = ClientRect.right, h = ClientRect.bottom;
     int x = Random(0, 3) ? ColumnCenter(Random(0, 2)) + Random(-30, 30) : Random(-200, w + 200);
     int y = Random(-100, h + 100);
-    LPARAM at = MAKELPARAM(static_cast<WORD>(x), static_cast<WORD>(y));
+    POINT at = {x, y};
     bool solved = IsSolved();
     int kind = Random(0, 99);
     if (kind < 15) {
-        SendMessageA(Main, WM_LBUTTONDOWN, MK_LBUTTON, at);
+        Press(Main, at);
         return "press";
     }
     if (kind < 40) {
-        SendMessageA(Main, WM_MOUSEMOVE, 0, at);
+        Move(Main, at);
         return "move";
     }
     if (kind < 55) {
         if (Dragging)
             ++ExpectedMoves;
-        SendMessageA(Main, WM_LBUTTONUP, 0, at);
+        Release(Main, at);
         return "release";
     }
     if (kind < 75) {
@@ -215,18 +196,12 @@ int main(int argc, char** argv)
     Answerer = CreateWindowExA(0, "SoakAnswerer", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
                                instance, nullptr);
     CbtHook = SetWindowsHookExA(WH_CBT, CbtProc, nullptr, GetCurrentThreadId());
-    RegisterMainClass(instance);
-    CreateMainWindow(instance, SW_SHOWNORMAL);
-    Main = FindWindowA("TolmarWClass", nullptr);
-    PumpPaints();
+    Main = CreateGameWindow();
 
     // The measure must see a single new object, or its verdict means nothing.
-    long before = LiveGdiObjects();
-    HPEN probe = CreatePen(PS_SOLID, 1, 0);
-    long with = LiveGdiObjects();
-    DeleteObject(probe);
-    if (with != before + 1 || LiveGdiObjects() != before) {
-        std::printf("soak: cannot count GDI objects (%ld, %ld)\n", before, with);
+    std::string gdiFault = GdiCountFault();
+    if (!gdiFault.empty()) {
+        std::printf("soak: cannot count GDI objects: %s\n", gdiFault.c_str());
         return 1;
     }
 

@@ -1,18 +1,49 @@
 #include "support.h"
 
+#include <iterator>
 #include <map>
 #include <set>
 
-#include "logic/board.h"
-#include "logic/game.h"
 #include "shell/mainwnd.h"
 #include "view/layout.h"
 
+const char ExactText[] =
+    "Fertig !!!, Sie sind wirklich gut, kein Zug zuviel !!!\n"
+    "Warum nehmen Sie nicht mehr Platten ?";
+
+std::string ComputerText(int moves, int minimal)
+{
+    char text[300];
+    wsprintfA(text,
+              "Der Computer ben\xf6tigte %d Z\xfcge, notwendig\n"
+              "waren %d. Nun, das ist nicht schlecht, oder ?",
+              moves, minimal);
+    return text;
+}
+
 namespace {
 
-DialogAnswerer* Answerer;
-UINT_PTR AnswerTimer;
-std::set<HWND> Answered;
+// Taken before main, so before any test has changed them.
+struct StartValues {
+    int8_t discs = DiscCount, optDiscs = OptDiscCount;
+    uint8_t mode = PlayMode, optMode = OptPlayMode;
+    int32_t speed = OptSpeed;
+    uint32_t interval = TimerInterval;
+    uint8_t awaitSource = KeyAwaitSource;
+} const Start{};
+
+}  // namespace
+
+void RestoreStartValues()
+{
+    DiscCount = Start.discs;
+    OptDiscCount = Start.optDiscs;
+    PlayMode = Start.mode;
+    OptPlayMode = Start.optMode;
+    OptSpeed = Start.speed;
+    TimerInterval = Start.interval;
+    KeyAwaitSource = Start.awaitSource;
+}
 
 std::string TextOf(HWND hwnd)
 {
@@ -20,6 +51,19 @@ std::string TextOf(HWND hwnd)
     GetWindowTextA(hwnd, buf, sizeof buf);
     return buf;
 }
+
+std::string ItemText(HWND dlg, int id)
+{
+    char buf[1024] = {};
+    GetDlgItemTextA(dlg, id, buf, sizeof buf);
+    return buf;
+}
+
+namespace {
+
+DialogAnswerer* Answerer;
+UINT_PTR AnswerTimer;
+std::set<HWND> Answered;
 
 std::string ClassOf(HWND hwnd)
 {
@@ -43,7 +87,6 @@ BOOL CALLBACK AnswerWindow(HWND hwnd, LPARAM)
     Answered.insert(hwnd);
     SeenDialog dialog;
     dialog.caption = TextOf(hwnd);
-    dialog.className = ClassOf(hwnd);
     dialog.owner = GetWindow(hwnd, GW_OWNER);
     HWND main = FindWindowA("TolmarWClass", nullptr);
     dialog.mainWindowEnabled = main && IsWindowEnabled(main);
@@ -60,6 +103,9 @@ BOOL CALLBACK AnswerWindow(HWND hwnd, LPARAM)
 
 void CALLBACK AnswerTick(HWND, UINT, UINT_PTR, DWORD)
 {
+    // A closed box's handle may come back for a new one, which must be answered too.
+    for (auto it = Answered.begin(); it != Answered.end();)
+        it = IsWindow(*it) ? std::next(it) : Answered.erase(it);
     if (Answerer)
         EnumThreadWindows(GetCurrentThreadId(), AnswerWindow, 0);
 }
@@ -91,8 +137,17 @@ void Pump(DWORD milliseconds)
     } while (GetTickCount() - start < milliseconds);
 }
 
+int DialogAnswerer::Boxes(const char* caption) const
+{
+    int n = 0;
+    for (const SeenDialog& d : seen)
+        n += d.caption == caption;
+    return n;
+}
+
 void StartAnswering(DialogAnswerer* answerer)
 {
+    StopAnswering();
     Answerer = answerer;
     Answered.clear();
     AnswerTimer = SetTimer(nullptr, 0, 10, AnswerTick);
@@ -100,7 +155,9 @@ void StartAnswering(DialogAnswerer* answerer)
 
 void StopAnswering()
 {
-    KillTimer(nullptr, AnswerTimer);
+    if (AnswerTimer)
+        KillTimer(nullptr, AnswerTimer);
+    AnswerTimer = 0;
     Answerer = nullptr;
 }
 
@@ -112,9 +169,74 @@ COLORREF PixelAt(HWND hwnd, int x, int y)
     return c;
 }
 
-LPARAM PointParam(int x, int y)
+Dib::Dib(int width, int height) : width(width), height(height), dc(CreateCompatibleDC(nullptr))
 {
-    return MAKELPARAM(static_cast<WORD>(x), static_cast<WORD>(y));
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* p = nullptr;
+    bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &p, nullptr, 0);
+    old = SelectObject(dc, bitmap);
+    bits = static_cast<uint32_t*>(p);
+}
+
+Dib::~Dib()
+{
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+}
+
+COLORREF Dib::At(int x, int y) const
+{
+    GdiFlush();
+    uint32_t p = bits[y * width + x];
+    return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
+}
+
+std::vector<uint32_t> Dib::Pixels() const
+{
+    GdiFlush();
+    return std::vector<uint32_t>(bits, bits + width * height);
+}
+
+POINT Air(int tower)
+{
+    return {ColumnCenter(tower), FootLine() - (6 * ClientRect.bottom) / 18};
+}
+
+namespace {
+
+LPARAM PointParam(POINT p)
+{
+    return MAKELPARAM(static_cast<WORD>(p.x), static_cast<WORD>(p.y));
+}
+
+}  // namespace
+
+void Press(HWND hwnd, POINT p)
+{
+    SendMessageA(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, PointParam(p));
+}
+
+void Move(HWND hwnd, POINT p)
+{
+    SendMessageA(hwnd, WM_MOUSEMOVE, MK_LBUTTON, PointParam(p));
+}
+
+void Release(HWND hwnd, POINT p)
+{
+    SendMessageA(hwnd, WM_LBUTTONUP, 0, PointParam(p));
+}
+
+void Type(HWND hwnd, const std::string& keys)
+{
+    for (char c : keys)
+        SendMessageA(hwnd, WM_CHAR, static_cast<unsigned char>(c), 0);
 }
 
 void* PatchImport(const char* dll, const char* function, void* replacement)
@@ -199,16 +321,36 @@ COLORREF SlotPixel(HWND hwnd, int tower, int slot)
     return PixelAt(hwnd, ColumnCenter(tower), (r.top + r.bottom) / 2);
 }
 
+int Height(int tower)
+{
+    int h = 0;
+    while (h < SlotCount && Towers[tower][h] != 0)
+        ++h;
+    return h;
+}
+
+std::string StackOf(int tower)
+{
+    std::string s;
+    for (int h = 0; h < Height(tower); ++h)
+        s += static_cast<char>('0' + Towers[tower][h]);
+    return s;
+}
+
 std::string BoardText()
 {
-    std::string text;
-    for (int t = 0; t < TowerCount; ++t) {
-        if (t)
-            text += '|';
-        for (int s = 0; s < SlotCount && Towers[t][s] != 0; ++s)
-            text += static_cast<char>('0' + Towers[t][s]);
-    }
-    return text;
+    return StackOf(0) + '|' + StackOf(1) + '|' + StackOf(2);
+}
+
+void SetBoard(const char* left, const char* middle, const char* right)
+{
+    ClearBoard();
+    const char* stacks[TowerCount] = {left, middle, right};
+    int discs = 0;
+    for (int t = 0; t < TowerCount; ++t)
+        for (int j = 0; stacks[t][j]; ++j, ++discs)
+            Towers[t][j] = static_cast<int8_t>(stacks[t][j] - '0');
+    DiscCount = static_cast<int8_t>(discs);
 }
 
 void StartNewGame(HWND hwnd, int discs, bool automatic, int speed)
@@ -222,9 +364,27 @@ void StartNewGame(HWND hwnd, int discs, bool automatic, int speed)
     UpdateWindow(hwnd);
 }
 
-std::string ItemText(HWND dlg, int id)
+int LiveGdiObjects()
 {
-    char buf[1024] = {};
-    GetDlgItemTextA(dlg, id, buf, sizeof buf);
-    return buf;
+    if (DWORD reported = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS))
+        return static_cast<int>(reported);
+    // Wine answers 0 there. Its handle lookup accepts a handle whose upper word is 0
+    // for any live entry of the process's table, so probing every index counts them.
+    int n = 0;
+    for (UINT_PTR i = 1; i < 0x10000; ++i)
+        n += GetObjectType(reinterpret_cast<HGDIOBJ>(i)) != 0;
+    return n;
+}
+
+std::string GdiCountFault()
+{
+    int before = LiveGdiObjects();
+    HPEN pen = CreatePen(PS_SOLID, 1, 0);
+    int with = LiveGdiObjects();
+    DeleteObject(pen);
+    int after = LiveGdiObjects();
+    if (before > 0 && with == before + 1 && after == before)
+        return "";
+    return "a single pen took the GDI object count from " + std::to_string(before) + " to " +
+           std::to_string(with) + " and its deletion to " + std::to_string(after);
 }

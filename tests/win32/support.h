@@ -1,42 +1,100 @@
-// Helpers for driving the real main window and answering its modal boxes.
+// Helpers for driving the real main window and answering its modal boxes, shared by the
+// Win32 tests and the soak.
 #pragma once
 
 #include <windows.h>
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
 
+#include "logic/board.h"
+#include "logic/game.h"
+#include "shell/keys.h"
+#include "view/drag.h"
+
+// The board's colours as the window shows them.
+constexpr COLORREF Green = RGB(0, 128, 0);      // a disc, and a floating one that may land
+constexpr COLORREF White = RGB(255, 255, 255);  // the background
+constexpr COLORREF Red = RGB(255, 0, 0);        // a floating disc that may not land here
+
+// A timer interval long enough that no real tick arrives while a test sends its own.
+constexpr int NoRealTicks = 100000;
+
+// The result texts: a game played by hand in the fewest moves, and the computer's game.
+extern const char ExactText[];
+std::string ComputerText(int moves, int minimal);
+
+// Puts back the game's settings and start values as a new process has them: earlier
+// tests in this one may have changed them.
+void RestoreStartValues();
 // Creates the game's main window as WinMain does, shown, and lets it paint.
 HWND CreateGameWindow();
 // Dispatches whatever is waiting, for at least the given time.
 void Pump(DWORD milliseconds = 0);
+// Dispatches messages until done() holds or limitMs have passed; whether it held.
+bool PumpUntil(const std::function<bool()>& done, DWORD limitMs = 5000);
 
 struct SeenDialog {
     std::string caption;
-    std::string className;
     std::vector<std::string> texts;  // the children's texts in z order
     HWND owner;
     bool mainWindowEnabled;
     RECT rect;
 };
 
-// Answers every dialog or message box that opens while the returned guard lives:
-// inspect() runs first (it may press buttons or send messages), then `button` is
-// pressed; a button of 0 presses nothing (inspect() closes the box itself). Each one is
-// logged in `seen`.
+// Answers every dialog or message box that opens while answering is on: inspect() runs
+// first (it may press buttons or send messages), then `button` is pressed; a button of
+// 0 presses nothing (inspect() closes the box itself). Each one is logged in `seen`.
 struct DialogAnswerer {
     std::vector<SeenDialog> seen;
     std::function<void(HWND)> inspect;
     int button = IDOK;
+    // How many of the boxes seen had this caption.
+    int Boxes(const char* caption) const;
 };
+// A second start hands answering over to the new answerer.
 void StartAnswering(DialogAnswerer* answerer);
 void StopAnswering();
 
+std::string TextOf(HWND hwnd);
+// The text of a dialog's control.
+std::string ItemText(HWND dlg, int id);
+
 // The window DC's pixel at client coordinates, as (r, g, b).
 COLORREF PixelAt(HWND hwnd, int x, int y);
+// The pixel in the middle of a slot of a tower, inside any disc that lies there
+// (metrics of the last full repaint).
+COLORREF SlotPixel(HWND hwnd, int tower, int slot);
 
-LPARAM PointParam(int x, int y);
+// A point in a tower's column, in the air above any stack of up to five discs.
+POINT Air(int tower);
+// Mouse and keyboard input as the window receives it.
+void Press(HWND hwnd, POINT p);
+void Move(HWND hwnd, POINT p);
+void Release(HWND hwnd, POINT p);
+void Type(HWND hwnd, const std::string& keys);
+
+// A top-down 32-bpp DIB section selected into a memory DC; what is drawn into it is
+// read back from its bits.
+class Dib {
+public:
+    Dib(int width, int height);
+    ~Dib();
+    Dib(const Dib&) = delete;
+    Dib& operator=(const Dib&) = delete;
+    COLORREF At(int x, int y) const;
+    std::vector<uint32_t> Pixels() const;  // 0x00RRGGBB, top row first
+
+    const int width, height;
+    HDC dc;
+    uint32_t* bits = nullptr;
+
+private:
+    HBITMAP bitmap;
+    HGDIOBJ old;
+};
 
 // Points the test program's own import of `function` from `dll` at `replacement`:
 // the code under test, linked into this program, then calls the replacement. Returns
@@ -44,22 +102,72 @@ LPARAM PointParam(int x, int y);
 // Undo by patching the returned address back in.
 void* PatchImport(const char* dll, const char* function, void* replacement);
 
-// Dispatches messages until done() holds or limitMs have passed; whether it held.
-bool PumpUntil(const std::function<bool()>& done, DWORD limitMs = 5000);
-
 // From now on counts, by message code, every message that reaches the window's
 // procedure, sent or dispatched, by subclassing the window. Counts start at zero.
 void CountMessages(HWND hwnd);
 int MessagesCounted(UINT msg);
 
-// The pixel in the middle of a slot of a tower, inside any disc that lies there
-// (metrics of the last full repaint).
-COLORREF SlotPixel(HWND hwnd, int tower, int slot);
-
-// The board as "left|middle|right", each tower's discs from the bottom up: "|321|".
+// Discs on a tower, counted here rather than by the code under test.
+int Height(int tower);
+// A tower's discs from the bottom up: "321".
+std::string StackOf(int tower);
+// The board as "left|middle|right": "|321|".
 std::string BoardText();
+// Lays out the board from digit strings, bottom disc first ("941"), and counts its discs.
+void SetBoard(const char* left, const char* middle, const char* right);
 // Stores the settings for the next game as a confirmed Options dialog does, then
 // chooses "&Neues Spiel" from the menu and lets the new board paint.
 void StartNewGame(HWND hwnd, int discs, bool automatic, int speed);
-// The text of a dialog's control.
-std::string ItemText(HWND dlg, int id);
+
+// Live GDI objects of this process.
+int LiveGdiObjects();
+// Empty when LiveGdiObjects() sees a single new pen come and go; else what it saw.
+// Call it before trusting the count, so that a broken measure fails instead of passing.
+std::string GdiCountFault();
+
+// The soak and the benchmarks use the helpers above without GoogleTest.
+#if __has_include(<gtest/gtest.h>)
+#include <gtest/gtest.h>
+
+// A test on a fresh, shown main window with the built-in settings, whose boxes
+// `answers` answers.
+class GameWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        RestoreStartValues();
+        // The real cursor stays off the window: the messages sent here are its only
+        // mouse input.
+        SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1);
+        hwnd = CreateGameWindow();
+        ASSERT_NE(hwnd, nullptr);
+        POINT cursor;
+        GetCursorPos(&cursor);
+        ASSERT_NE(WindowFromPoint(cursor), hwnd);
+        StartAnswering(&answers);
+    }
+
+    void TearDown() override
+    {
+        StopAnswering();
+        AbandonDrag();
+        if (IsWindow(hwnd))
+            DestroyWindow(hwnd);
+        // Also takes the quit message that the destroyed window posts.
+        Pump();
+    }
+
+    // Every slot up to one above the tallest stack shows a disc exactly where the
+    // board has one.
+    void ExpectPixelsMatchBoard(int discs)
+    {
+        for (int t = 0; t < TowerCount; ++t)
+            for (int slot = 0; slot <= discs && slot < SlotCount - 1; ++slot)
+                EXPECT_EQ(SlotPixel(hwnd, t, slot), slot < Height(t) ? Green : White)
+                    << "tower " << t << " slot " << slot;
+    }
+
+    HWND hwnd = nullptr;
+    DialogAnswerer answers;
+};
+#endif

@@ -1,3 +1,5 @@
+// The main window's own handling of messages: its first paint, commands, sizing,
+// Exit and the close box, and the warning for a refused move.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -13,10 +15,10 @@
 
 namespace {
 
-TEST(MainWindow, StartsWithThreeDiscsAndPaints)
+using MainWindow = GameWindowTest;
+
+TEST_F(MainWindow, StartsWithThreeDiscsAndPaints)
 {
-    HWND hwnd = CreateGameWindow();
-    ASSERT_NE(hwnd, nullptr);
     RECT rc;
     GetWindowRect(hwnd, &rc);
     EXPECT_EQ(rc.right - rc.left, 640);
@@ -25,37 +27,10 @@ TEST(MainWindow, StartsWithThreeDiscsAndPaints)
     EXPECT_EQ(PlayMode, ManualPlay);
     EXPECT_EQ(MoveCount, 0);
     BoardRect disc = DiscRect(1, 0, 3);
-    EXPECT_EQ(PixelAt(hwnd, ColumnCenter(1), disc.bottom + 1), RGB(0, 128, 0));
-    DestroyWindow(hwnd);
+    EXPECT_EQ(PixelAt(hwnd, ColumnCenter(1), disc.bottom + 1), Green);
 }
 
-// Takes the pending quit message, if any; its wParam goes to *code.
-bool TakeQuit(WPARAM* code)
-{
-    MSG msg;
-    if (!PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE))
-        return false;
-    *code = msg.wParam;
-    return true;
-}
-
-class MainWindowMessages : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        hwnd = CreateGameWindow();
-        ASSERT_NE(hwnd, nullptr);
-    }
-    void TearDown() override
-    {
-        if (IsWindow(hwnd))
-            DestroyWindow(hwnd);
-        WPARAM code;
-        TakeQuit(&code);
-        Pump();
-    }
-    HWND hwnd = nullptr;
-};
+using MainWindowMessages = GameWindowTest;
 
 // DefWindowProcA answers 0 to every WM_COMMAND, which a handler that swallowed the
 // command would also return. So the test program's import of DefWindowProcA, through
@@ -119,23 +94,23 @@ TEST_F(MainWindowMessages, SizeCapturesTheClientArea)
     }
 }
 
-TEST_F(MainWindowMessages, ExitPostsQuitAndKeepsTheWindow)
+// Exit leaves the window to the message loop's end; the close box destroys it.
+TEST_F(MainWindowMessages, ExitAndCloseBothPostQuit)
 {
-    EXPECT_EQ(SendMessageA(hwnd, WM_COMMAND, 103, 0), 0);
-    EXPECT_TRUE(IsWindow(hwnd));
-    EXPECT_TRUE(IsWindowVisible(hwnd));
-    WPARAM code = 99;
-    ASSERT_TRUE(TakeQuit(&code));
-    EXPECT_EQ(code, 0u);
-}
-
-TEST_F(MainWindowMessages, CloseDestroysTheWindowAndPostsQuit)
-{
-    EXPECT_EQ(SendMessageA(hwnd, WM_CLOSE, 0, 0), 0);
-    EXPECT_FALSE(IsWindow(hwnd));
-    WPARAM code = 99;
-    ASSERT_TRUE(TakeQuit(&code));
-    EXPECT_EQ(code, 0u);
+    struct {
+        UINT msg;
+        WPARAM wParam;
+        std::string window;
+    } const cases[] = {{WM_COMMAND, 103, "shown"}, {WM_CLOSE, 0, "destroyed"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.msg);
+        EXPECT_EQ(SendMessageA(hwnd, c.msg, c.wParam, 0), 0);
+        EXPECT_EQ(!IsWindow(hwnd) ? "destroyed" : IsWindowVisible(hwnd) ? "shown" : "hidden",
+                  c.window);
+        MSG quit;
+        ASSERT_TRUE(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+        EXPECT_EQ(quit.wParam, 0u);
+    }
 }
 
 // The refused-move warning, watched through the test program's own imports of
@@ -189,11 +164,7 @@ TEST_F(MainWindowMessages, RefusedMoveBeepsThenShowsTheTaskModalBox)
         void (*run)(HWND);
     } const triggers[] = {
         {"MoveDisc from the empty left tower", [](HWND) { EXPECT_FALSE(MoveDisc(0, 2)); }},
-        {"keys 2 and 2",
-         [](HWND w) {
-             SendMessageA(w, WM_CHAR, '2', 0);
-             SendMessageA(w, WM_CHAR, '2', 0);
-         }},
+        {"keys 2 and 2", [](HWND w) { Type(w, "22"); }},
     };
     RealMessageBeep = reinterpret_cast<decltype(RealMessageBeep)>(PatchImport(
         "user32.dll", "MessageBeep", reinterpret_cast<void*>(LoggingMessageBeep)));
@@ -208,18 +179,16 @@ TEST_F(MainWindowMessages, RefusedMoveBeepsThenShowsTheTaskModalBox)
         int8_t before[TowerCount][SlotCount];
         memcpy(before, Towers, sizeof before);
         BoxContents contents;
-        DialogAnswerer a;
-        a.inspect = [&](HWND box) { contents = Inspect(box); };
-        StartAnswering(&a);
+        answers.seen.clear();
+        answers.inspect = [&](HWND box) { contents = Inspect(box); };
         trigger.run(hwnd);
-        StopAnswering();
 
         char boxCall[200];
         wsprintfA(boxCall, "MessageBoxA %p \"%s\" \"%s\" 0x%x", nullptr,
                   "That move is not allowed !!!", "Invalid Move", 0x2000);
         EXPECT_EQ(PlatformCalls, (std::vector<std::string>{"MessageBeep 16", boxCall}));
-        ASSERT_EQ(a.seen.size(), 1u);
-        const SeenDialog& box = a.seen[0];
+        ASSERT_EQ(answers.seen.size(), 1u);
+        const SeenDialog& box = answers.seen[0];
         EXPECT_EQ(box.caption, "Invalid Move");
         EXPECT_NE(std::find(box.texts.begin(), box.texts.end(), "That move is not allowed !!!"),
                   box.texts.end());
