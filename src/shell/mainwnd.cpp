@@ -59,10 +59,12 @@ static bool HandleMenuCommand(HWND hwnd, WPARAM id)
     return false;
 }
 
+// Mouse positions are signed 16-bit: left of or above the client area they are negative.
+static int MouseX(LPARAM lParam) { return static_cast<int16_t>(LOWORD(lParam)); }
+static int MouseY(LPARAM lParam) { return static_cast<int16_t>(HIWORD(lParam)); }
+
 extern "C" LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
-    int x = static_cast<int16_t>(LOWORD(lParam));
-    int y = static_cast<int16_t>(HIWORD(lParam));
     switch (msg) {
     case WM_CREATE:
         StartupReset();
@@ -89,13 +91,13 @@ extern "C" LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPAR
             AutoStep(hwnd);
         return 0;
     case WM_MOUSEMOVE:
-        TrackDrag(hwnd, x, y);
+        TrackDrag(hwnd, MouseX(lParam), MouseY(lParam));
         return 0;
     case WM_LBUTTONDOWN:
-        StartDrag(hwnd, x, y);
+        StartDrag(hwnd, MouseX(lParam), MouseY(lParam));
         return 0;
     case WM_LBUTTONUP:
-        EndDrag(hwnd, x, y);
+        EndDrag(hwnd, MouseX(lParam), MouseY(lParam));
         return 0;
     }
     return DefWindowProcA(hwnd, msg, wParam, lParam);
