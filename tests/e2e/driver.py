@@ -338,6 +338,12 @@ class Game:
         check(status == 0, "no dialog %r; open: %s" % (caption, dialogs))
         return next(d for d in dialogs if d["caption"] == caption.encode("cp1252"))
 
+    def result_text(self, label, timeout_ms=10000):
+        """Waits for the result dialog, photographs it and gives its text."""
+        finish = self.wait_dialog("Geschafft !!!", timeout_ms)
+        self.screenshot(label)
+        return finish["controls"][1011]["text"]
+
     def dialogs(self):
         return parse_dialogs(self.journey.probe("dialogs")[0])
 

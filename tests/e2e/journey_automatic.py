@@ -37,9 +37,7 @@ def journey(j):
 
         j.step("Alt+S, N starts the automatic game; the computer finishes alone")
         game.keys("alt+s", "n")
-        finish = game.wait_dialog("Geschafft !!!", timeout_ms=30000)
-        game.screenshot("finish")
-        text = finish["controls"][1011]["text"]
+        text = game.result_text("finish", timeout_ms=30000)
         check(text == computer_text(15, 15), "result text %r" % text)
 
         j.step("Enter closes it: four discs on the left tower, counter 00015")

@@ -21,12 +21,6 @@ def focus(game):
     check(game.active, "the game window is not active after a click on it")
 
 
-def finish_text(game, label):
-    finish = game.wait_dialog("Geschafft !!!")
-    game.screenshot(label)
-    return finish["controls"][1011]["text"]
-
-
 def journey(j):
     with Game(j) as game:
         geo = game.geo
@@ -51,7 +45,7 @@ def journey(j):
         game.keys(*SOLUTION[:2])
         game.wait_board("keys-2-1", ([1], [2], []), moves=1)
         game.keys(*SOLUTION[2:])
-        text = finish_text(game, "exact-finish")
+        text = game.result_text("exact-finish")
         check(text == EXACT_TEXT, "result text %r" % text)
         game.keys("Return")
         game.wait_no_dialog()
@@ -75,7 +69,7 @@ def journey(j):
 
         j.step("the same three moves now end with the surplus text")
         game.keys(*SOLUTION)
-        text = finish_text(game, "longer-finish")
+        text = game.result_text("longer-finish")
         check(text == longer_text(4, 3, 33), "result text %r" % text)
         game.keys("Return")
         game.wait_no_dialog()

@@ -24,12 +24,6 @@ def drag(game, towers, source, target):
         towers[target].append(towers[source].pop())
 
 
-def finish_text(game, label):
-    finish = game.wait_dialog("Geschafft !!!")
-    game.screenshot(label)
-    return finish["controls"][1011]["text"]
-
-
 def journey(j):
     with Game(j) as game:
         geo = game.geo
@@ -41,7 +35,7 @@ def journey(j):
             drag(game, towers, source, target)
             if n < len(SOLUTION):
                 game.wait_board("move-%d" % n, towers, moves=n)
-        text = finish_text(game, "exact-finish")
+        text = game.result_text("exact-finish")
         check(text == EXACT_TEXT, "result text %r" % text)
         game.keys("Return")
         game.wait_no_dialog()
@@ -71,7 +65,7 @@ def journey(j):
         j.step("the seven moves then end with the surplus text")
         for source, target in SOLUTION:
             drag(game, towers, source, target)
-        text = finish_text(game, "longer-finish")
+        text = game.result_text("longer-finish")
         check(text == longer_text(8, 7, 14), "result text %r" % text)
         game.keys("Return")
         game.wait_no_dialog()
