@@ -6,8 +6,8 @@
 #include "../view/paint.h"
 #include "gameflow.h"
 
-// Set while a step waits in a modal box; a tick arriving then would otherwise run a
-// step nested inside the unfinished one.
+// Set for the length of a step. A step may wait in a modal box whose loop keeps
+// dispatching ticks; without this, such a tick would run a step nested in the first.
 static bool StepInProgress;
 
 static void MakeSolverMove(HDC dc)
