@@ -36,16 +36,21 @@ endfunction()
 
 # MainWndProc and About, exported by undecorated name with the module named in the .def.
 function(tolmar_exports target def)
-    if(MINGW)
+    if(MINGW AND CMAKE_SIZEOF_VOID_P EQUAL 4)
         # --kill-at strips the @16 of the stdcall names; a release build is stripped too.
         target_link_options(${target} PRIVATE ${def} -Wl,--kill-at $<$<CONFIG:Release>:-s>)
-    elseif(MSVC)
-        # link.exe matches the undecorated names of a .def to the stdcall symbols itself.
+    else()
+        # link.exe, and any x86-64 linker, knows the names without the stdcall @16.
         file(STRINGS ${def} lines)
         list(TRANSFORM lines REPLACE "@16" "")
         list(JOIN lines "\n" text)
-        file(WRITE ${CMAKE_CURRENT_BINARY_DIR}/${target}-msvc.def "${text}\n")
-        target_link_options(${target} PRIVATE /DEF:${CMAKE_CURRENT_BINARY_DIR}/${target}-msvc.def)
+        set(plain ${CMAKE_CURRENT_BINARY_DIR}/${target}-plain.def)
+        file(WRITE ${plain} "${text}\n")
+        if(MSVC)
+            target_link_options(${target} PRIVATE /DEF:${plain})
+        else()
+            target_link_options(${target} PRIVATE ${plain} $<$<CONFIG:Release>:-s>)
+        endif()
     endif()
 endfunction()
 

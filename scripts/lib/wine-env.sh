@@ -3,8 +3,38 @@
 # started here is stopped again by its process id or through its own prefix.
 
 TOLMAR_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
-export WINEPREFIX="${TOLMAR_WINEPREFIX:-$TOLMAR_ROOT/build/wineprefix}"
-export WINEARCH=win32
+
+# Some hypervisors give the kernel no 32-bit mode, so 32-bit Wine cannot start there.
+# Those machines run 64-bit Wine, and the tests a 64-bit build of the same sources
+# (the "windows64" preset); the shipped Tolmar.exe is still the i686 one.
+if [ -z "${TOLMAR_WINE_BITS:-}" ]; then
+    if /usr/lib/wine/wine --version >/dev/null 2>&1; then
+        TOLMAR_WINE_BITS=32
+    else
+        TOLMAR_WINE_BITS=64
+    fi
+fi
+export TOLMAR_WINE_BITS
+if [ "$TOLMAR_WINE_BITS" = 64 ]; then
+    export WINEARCH=win64
+    TOLMAR_PRESET=windows64
+    # Debian's "wine" picks the 32-bit loader whenever it is installed.
+    mkdir -p "$TOLMAR_ROOT/build/wine64-bin"
+    for tool in wine wine-stable; do
+        rm -f "$TOLMAR_ROOT/build/wine64-bin/$tool"
+        printf '#!/bin/sh\nexec /usr/lib/wine/wine64 "$@"\n' >"$TOLMAR_ROOT/build/wine64-bin/$tool"
+        chmod +x "$TOLMAR_ROOT/build/wine64-bin/$tool"
+    done
+    case ":$PATH:" in
+        *":$TOLMAR_ROOT/build/wine64-bin:"*) ;;
+        *) export PATH="$TOLMAR_ROOT/build/wine64-bin:$PATH" ;;
+    esac
+    export WINEPREFIX="${TOLMAR_WINEPREFIX:-$TOLMAR_ROOT/build/wineprefix64}"
+else
+    export WINEARCH=win32
+    TOLMAR_PRESET=windows
+    export WINEPREFIX="${TOLMAR_WINEPREFIX:-$TOLMAR_ROOT/build/wineprefix}"
+fi
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 
