@@ -1,8 +1,7 @@
 #include "game.h"
 
-#include <cstdio>
-
 #include "board.h"
+#include "format.h"
 #include "solver.h"
 
 uint8_t PlayMode = ManualPlay;
@@ -53,16 +52,16 @@ int32_t SurplusPercent(int32_t moves, int32_t minimal)
 void ComposeManualResult(int32_t moves, int32_t minimal)
 {
     if (moves == minimal) {
-        std::snprintf(ResultText, sizeof ResultText, "%s", ExactText);
+        FormatText(ResultText, ExactText);
         return;
     }
-    std::snprintf(ResultText, sizeof ResultText, LongerText, static_cast<int>(moves),
-                  static_cast<int>(minimal), static_cast<int>(static_cast<uint32_t>(moves) - static_cast<uint32_t>(minimal)),
-                  static_cast<int>(SurplusPercent(moves, minimal)));
+    // The surplus in 32-bit arithmetic as the counter has it; wrap instead of overflowing.
+    int32_t surplus = static_cast<int32_t>(static_cast<uint32_t>(moves) - static_cast<uint32_t>(minimal));
+    FormatText(ResultText, LongerText, static_cast<int>(moves), static_cast<int>(minimal),
+               static_cast<int>(surplus), static_cast<int>(SurplusPercent(moves, minimal)));
 }
 
 void ComposeComputerResult(int32_t moves, int32_t minimal)
 {
-    std::snprintf(ResultText, sizeof ResultText, ComputerText, static_cast<int>(moves),
-                  static_cast<int>(minimal));
+    FormatText(ResultText, ComputerText, static_cast<int>(moves), static_cast<int>(minimal));
 }

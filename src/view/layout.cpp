@@ -1,8 +1,7 @@
 #include "layout.h"
 
-#include <cstdio>
-
 #include "../logic/board.h"
+#include "../logic/format.h"
 
 BoardRect ClientRect;
 int32_t LabelHeight;
@@ -83,9 +82,9 @@ BoardPoint CounterPos()
 int32_t FontHeight() { return Height() / 12; }
 int32_t FontWidth() { return Width() / 40; }
 
-void FormatMoveCounter(char* out, int size, int32_t moves)
+void FormatMoveCounter(char* out, int32_t moves)
 {
-    std::snprintf(out, static_cast<size_t>(size), "%.5d", static_cast<int>(moves));
+    FormatText(out, "%.5d", static_cast<int>(moves));
 }
 
 int8_t TowerAtX(int32_t x)

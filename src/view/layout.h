@@ -39,8 +39,9 @@ BoardPoint CounterPos();
 int32_t FontHeight();
 int32_t FontWidth();
 
-// Five digits with leading zeros; from 100000 on, the first five of six.
+// Five digits with leading zeros; from 100000 on, the first five of six. `out` holds
+// at least 12 characters.
 constexpr int CounterDigits = 5;
-void FormatMoveCounter(char* out, int size, int32_t moves);
+void FormatMoveCounter(char* out, int32_t moves);
 
 int8_t TowerAtX(int32_t x);

@@ -140,7 +140,7 @@ void DrawMoveCounter(HDC dc)
     HFONT font = CreateBoardFont();
     HGDIOBJ oldFont = SelectObject(dc, font);
     char text[16];
-    FormatMoveCounter(text, sizeof text, MoveCount);
+    FormatMoveCounter(text, MoveCount);
     TextAt(dc, CounterPos(), text, CounterDigits);
     SelectObject(dc, oldFont);
     DeleteObject(font);

@@ -146,7 +146,7 @@ TEST(Layout, CounterText)
     } cases[] = {{0, "00000"}, {123, "00123"}, {99999, "99999"}, {100000, "10000"}};
     for (const auto& c : cases) {
         char text[16];
-        FormatMoveCounter(text, sizeof text, c.moves);
+        FormatMoveCounter(text, c.moves);
         EXPECT_EQ(std::string(text, CounterDigits), c.shown);
     }
 }
