@@ -63,8 +63,12 @@ INT_PTR CALLBACK RegisterDlgProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM)
 INT_PTR CALLBACK FinishDlgProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM)
 {
     INT_PTR handled = InformationDialog(dlg, msg, wParam);
-    if (msg == WM_INITDIALOG)
-        SetDlgItemTextA(dlg, IDC_RESULT_TEXT, ResultText);
+    if (msg == WM_INITDIALOG) {
+        // ResultText is Windows-1252 bytes whatever the system's code page.
+        wchar_t text[ResultTextSize];
+        MultiByteToWideChar(1252, 0, ResultText, -1, text, ResultTextSize);
+        SetDlgItemTextW(dlg, IDC_RESULT_TEXT, text);
+    }
     return handled;
 }
 

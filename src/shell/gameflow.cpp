@@ -33,5 +33,5 @@ void ConcludeManualMove(HWND hwnd, HDC dc)
 
 void ShowFinishDialog(HWND hwnd)
 {
-    DialogBoxParamA(AppInstance, "FINISH", hwnd, FinishDlgProc, 0);
+    DialogBoxParamW(AppInstance, L"FINISH", hwnd, FinishDlgProc, 0);
 }

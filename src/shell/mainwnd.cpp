@@ -12,6 +12,7 @@
 HINSTANCE AppInstance;
 
 static const char ClassName[] = "TolmarWClass";
+static const wchar_t Title[] = L"Die Türme von Tolmar";
 
 ATOM RegisterMainClass(HINSTANCE instance)
 {
@@ -30,31 +31,36 @@ ATOM RegisterMainClass(HINSTANCE instance)
 BOOL CreateMainWindow(HINSTANCE instance, int showCommand)
 {
     AppInstance = instance;
-    HWND hwnd = CreateWindowExA(0, ClassName, "Die Türme von Tolmar", WS_OVERLAPPEDWINDOW,
-                                CW_USEDEFAULT, CW_USEDEFAULT, 640, 316, nullptr, nullptr,
-                                instance, nullptr);
+    HWND hwnd = CreateWindowExA(0, ClassName, "", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
+                                CW_USEDEFAULT, 640, 316, nullptr, nullptr, instance, nullptr);
     if (!hwnd)
         return FALSE;
+    // An ANSI window takes its text through the system's code page, which would lose
+    // the umlaut outside Windows-1252. The default procedure called directly stores the
+    // title as UTF-16, and the caption shows that.
+    DefWindowProcW(hwnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(Title));
     ShowWindow(hwnd, showCommand);
     UpdateWindow(hwnd);
     return TRUE;
 }
 
-static void RunDialog(HWND hwnd, const char* name, DLGPROC proc)
+// Created through the wide call, so that the templates' UTF-16 texts reach the
+// controls unchanged whatever the system's code page.
+static void RunDialog(HWND hwnd, const wchar_t* name, DLGPROC proc)
 {
-    DialogBoxParamA(AppInstance, name, hwnd, proc, 0);
+    DialogBoxParamW(AppInstance, name, hwnd, proc, 0);
 }
 
 // Returns false for an identifier that is not one of the menu's.
 static bool HandleMenuCommand(HWND hwnd, WPARAM id)
 {
     switch (id) {
-    case IDM_ABOUT: RunDialog(hwnd, "AboutBox", About); return true;
+    case IDM_ABOUT: RunDialog(hwnd, L"AboutBox", About); return true;
     case IDM_NEWGAME: NewGame(hwnd); return true;
-    case IDM_RULES: RunDialog(hwnd, "RULES", RulesDlgProc); return true;
+    case IDM_RULES: RunDialog(hwnd, L"RULES", RulesDlgProc); return true;
     case IDM_EXIT: PostQuitMessage(0); return true;
-    case IDM_OPTIONS: RunDialog(hwnd, "Options", OptionsDlgProc); return true;
-    case IDM_REGISTER: RunDialog(hwnd, "REGISTER", RegisterDlgProc); return true;
+    case IDM_OPTIONS: RunDialog(hwnd, L"Options", OptionsDlgProc); return true;
+    case IDM_REGISTER: RunDialog(hwnd, L"REGISTER", RegisterDlgProc); return true;
     }
     return false;
 }

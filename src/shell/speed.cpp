@@ -15,7 +15,8 @@ int32_t StepSpeed(int32_t speed, int code, int32_t thumb)
     case PageRight:
         return speed + 100 > SlowestSpeed ? SlowestSpeed : speed + 100;
     case ThumbTrack:
-        return thumb;
+        // Any program may send the message: keep the speed on the bar's scale.
+        return thumb < FastestSpeed ? FastestSpeed : thumb > SlowestSpeed ? SlowestSpeed : thumb;
     default:
         return speed;
     }

@@ -6,5 +6,5 @@
 void ShowInvalidMove()
 {
     MessageBeep(MB_ICONHAND);
-    MessageBoxA(nullptr, "That move is not allowed !!!", "Invalid Move", MB_TASKMODAL);
+    MessageBoxW(nullptr, L"That move is not allowed !!!", L"Invalid Move", MB_TASKMODAL);
 }
