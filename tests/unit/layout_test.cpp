@@ -4,6 +4,7 @@
 #include <string>
 
 #include "logic/board.h"
+#include "tests/unit/geometry_table.h"
 #include "view/layout.h"
 
 namespace {
@@ -28,30 +29,47 @@ void ExpectPoint(BoardPoint p, int x, int y)
     EXPECT_EQ(p.y, y);
 }
 
-TEST(Layout, WorkedExample640x288)
+void ExpectRect(BoardRect r, BoardRect want)
 {
-    Client(640, 288);
-    EXPECT_EQ(LabelHeight, 24);
-    EXPECT_EQ(ColumnWidth, 213);
-    EXPECT_EQ(FirstColumnCenter, 106);
-    EXPECT_EQ(BaseOffset, 63);
-    EXPECT_EQ(FootLine(), 225);
-    EXPECT_EQ(DiscUnit(), 20);
-    EXPECT_EQ(FontWidth(), 16);
-    EXPECT_EQ(FontHeight(), 24);
-    ExpectPoint(TowerLabelPos(0), 106, 258);
-    ExpectPoint(TowerLabelPos(1), 319, 258);
-    ExpectPoint(TowerLabelPos(2), 532, 258);
-    ExpectPoint(CaptionPos(), 426, 12);
-    ExpectPoint(CounterPos(), 532, 12);
-    ExpectRect(BaseRect(0), 6, 243, 206, 252);
-    ExpectRect(BaseRect(1), 219, 243, 419, 252);
-    ExpectRect(BaseRect(2), 432, 243, 632, 252);
-    ExpectPoint(BaseCorner(), 17, 8);
-    ExpectRect(DiscRect(1, 0, 9), 219, 241, 419, 226);
-    ExpectRect(DiscRect(1, 1, 8), 229, 225, 409, 210);
-    ExpectRect(DiscRect(1, 8, 1), 299, 113, 339, 98);
-    ExpectPoint(DiscCorner(), 26, 12);
+    ExpectRect(r, want.left, want.top, want.right, want.bottom);
+}
+
+void ExpectPoint(BoardPoint p, BoardPoint want)
+{
+    ExpectPoint(p, want.x, want.y);
+}
+
+TEST(Layout, GeometryAtEvenAndUnevenSizes)
+{
+    const int disc[4][3] = {{1, 0, 9}, {1, 4, 5}, {1, 8, 1}, {0, 3, 5}};  // tower, slot, size
+    for (const ExpectedGeometry& g : Geometries) {
+        SCOPED_TRACE(testing::Message() << g.w << " x " << g.h);
+        Client(g.w, g.h);
+        EXPECT_EQ(LabelHeight, g.label);
+        EXPECT_EQ(ColumnWidth, g.column);
+        EXPECT_EQ(FirstColumnCenter, g.firstCentre);
+        EXPECT_EQ(BaseOffset, g.baseOffset);
+        EXPECT_EQ(FootLine(), g.foot);
+        EXPECT_EQ(DiscUnit(), g.unit);
+        EXPECT_EQ(FontHeight(), g.label);
+        EXPECT_EQ(FontWidth(), g.fontWidth);
+        for (int t = 0; t < 3; ++t) {
+            ExpectPoint(TowerLabelPos(t), g.towerLabels[t]);
+            ExpectRect(BaseRect(t), g.bases[t]);
+        }
+        ExpectPoint(CaptionPos(), g.caption);
+        ExpectPoint(CounterPos(), g.counter);
+        ExpectPoint(BaseCorner(), g.baseCorner);
+        for (int i = 0; i < 4; ++i)
+            ExpectRect(DiscRect(disc[i][0], disc[i][1], disc[i][2]), g.discs[i]);
+        ExpectPoint(DiscCorner(), g.discCorner);
+        ExpectRect(FloatingDiscRect(300, 100, 4), g.floating);
+        for (int j = 0; j < 9; ++j) {  // filled rows: from the upper edge to one above the lower
+            BoardRect r = DiscRect(1, j, 3);
+            EXPECT_EQ(r.bottom, g.slotRows[j][0]) << "slot " << j;
+            EXPECT_EQ(r.top - 1, g.slotRows[j][1]) << "slot " << j;
+        }
+    }
 }
 
 TEST(Layout, SmallAndZeroClient)

@@ -74,6 +74,8 @@ TEST(Speed, Stepping)
         {105, 0, 0, 100},   {995, 1, 0, 1000}, {106, 0, 0, 101},   {200, 2, 0, 100},
         {550, 5, 731, 731}, {731, 4, 200, 731}, {731, 8, 0, 731},  {550, 6, 0, 550},
         {550, 7, 0, 550},
+        // A thumb position from another program stays on the bar's scale.
+        {550, 5, 0, 100},   {550, 5, 99, 100}, {550, 5, 1001, 1000}, {550, 5, 65535, 1000},
     };
     for (const auto& c : cases)
         EXPECT_EQ(StepSpeed(c.speed, c.code, c.thumb), c.result)

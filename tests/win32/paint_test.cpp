@@ -1,6 +1,5 @@
-// Painting into a 32-bpp top-down DIB section at 640 x 288, pixels read from its bits.
-// The expected geometry is written out from the board's numbers at that size, not taken
-// from the layout code under test.
+// Painting into a 32-bpp top-down DIB section, pixels read from its bits, at the client
+// sizes of the hand-worked geometry table: even ones and ones where no division is even.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -13,63 +12,56 @@
 
 #include "logic/board.h"
 #include "logic/game.h"
+#include "support.h"
+#include "tests/unit/geometry_table.h"
 #include "view/drag.h"
 #include "view/layout.h"
 #include "view/paint.h"
-#include "support.h"
 
 namespace {
 
-constexpr int W = 640;
-constexpr int H = 288;
 constexpr COLORREF BaseFill = RGB(128, 64, 0);
 constexpr COLORREF BaseLine = RGB(0, 64, 128);
-
-// At 640 x 288: column width 213, disc unit 20, slot j fills rows 226 - 16j .. 240 - 16j.
-int Centre(int t) { return 106 + 213 * t; }
-int SlotTop(int slot) { return 226 - 16 * slot; }
-int SlotBottom(int slot) { return 240 - 16 * slot; }
-int DiscLeft(int t, int size) { return Centre(t) - 10 * (size + 1); }
-int DiscRight(int t, int size) { return Centre(t) + 10 * (size + 1) - 1; }
-constexpr int BaseTop = 243;
-constexpr int BaseBottom = 251;
 
 struct Area {
     int left, top, right, bottom;  // inclusive
     bool Holds(int x, int y) const { return x >= left && x <= right && y >= top && y <= bottom; }
 };
 
-// Where texts may leave ink: the tower numbers start at the column centres, the caption
-// and the counter share the top band of the right-hand column.
-const Area TextAreas[] = {
-    {Centre(0), 258, Centre(0) + 23, 281},
-    {Centre(1), 258, Centre(1) + 23, 281},
-    {Centre(2), 258, Centre(2) + 23, 281},
-    {426, 12, 531, 35},
-    {532, 12, W - 1, 35},
-};
-const Area CounterArea = TextAreas[4];
-
-Area DiscArea(int t, int slot, int size)
+// The pixels a rounded rectangle covers: its right and bottom edges stay outside.
+Area Covered(BoardRect r)
 {
-    return {DiscLeft(t, size), SlotTop(slot), DiscRight(t, size), SlotBottom(slot)};
+    return {r.left, std::min(r.top, r.bottom), r.right - 1, std::max(r.top, r.bottom) - 1};
 }
 
-Area BaseArea(int t)
+// Where texts may leave ink: the tower numbers start at their positions, the caption and
+// the counter share the top band of the right-hand column; each is one text line high.
+std::vector<Area> TextAreas(const ExpectedGeometry& g)
 {
-    return {Centre(t) - 100, BaseTop, Centre(t) + 99, BaseBottom};
+    std::vector<Area> areas;
+    for (BoardPoint p : g.towerLabels)
+        areas.push_back({p.x, p.y, p.x + g.label - 1, p.y + g.label - 1});
+    areas.push_back({g.caption.x, g.caption.y, g.counter.x - 1, g.caption.y + g.label - 1});
+    areas.push_back({g.counter.x, g.counter.y, g.w - 1, g.counter.y + g.label - 1});
+    return areas;
 }
 
 struct Canvas : Dib {
-    Canvas() : Dib(W, H) { Clear(); }
+    explicit Canvas(const ExpectedGeometry& g) : Dib(g.w, g.h) { Clear(); }
 
     // What BeginPaint does with the class background before the board is painted.
     void Clear()
     {
         GdiFlush();
-        std::fill(bits, bits + W * H, 0x00FFFFFFu);
+        std::fill(bits, bits + width * height, 0x00FFFFFFu);
     }
-    // Painted pixels in a row or column, as inclusive runs.
+    std::vector<uint32_t> Painted()
+    {
+        Clear();
+        PaintBoard(dc);
+        return Pixels();
+    }
+    // Painted pixels in a column, as inclusive runs.
     std::vector<std::pair<int, int>> RunsInColumn(int x, int from, int to) const
     {
         std::vector<std::pair<int, int>> runs;
@@ -88,7 +80,7 @@ struct Canvas : Dib {
         int l = x, r = x;
         while (l > 0 && At(l - 1, y) != White)
             --l;
-        while (r < W - 1 && At(r + 1, y) != White)
+        while (r < width - 1 && At(r + 1, y) != White)
             ++r;
         return {l, r};
     }
@@ -106,104 +98,79 @@ class Paint : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ClientRect = {0, 0, W, H};
         if (!BrushBrown)
             CreateBrushes();
         SourceTower = NoTower;
         MoveCount = 0;
     }
     void TearDown() override { SourceTower = NoTower; }
-
-    std::vector<uint32_t> Painted()
-    {
-        canvas.Clear();
-        PaintBoard(canvas.dc);
-        return canvas.Pixels();
-    }
-
-    Canvas canvas;
+    static void Client(const ExpectedGeometry& g) { ClientRect = {0, 0, g.w, g.h}; }
 };
 
-TEST_F(Paint, StartBoardsStandWhereTheGeometrySays)
+TEST_F(Paint, StartBoardsStandWhereTheGeometryTableSays)
 {
-    for (int8_t n : {3, 9}) {
-        SCOPED_TRACE(n);
-        SetBoard("", "", "");
-        FillStartTower(n);
-        DiscCount = n;
-        Painted();
+    for (const ExpectedGeometry& g : Geometries) {
+        for (int8_t n : {3, 9}) {
+            SCOPED_TRACE(testing::Message() << g.w << " x " << g.h << ", " << int{n} << " discs");
+            Client(g);
+            SetBoard("", "", "");
+            FillStartTower(n);
+            DiscCount = n;
+            Canvas canvas(g);
+            canvas.Painted();
+            const Area base = Covered(g.bases[1]);
+            const int centre = (g.bases[1].left + g.bases[1].right) / 2;
 
-        // Down the middle column: one run per disc, one blank row between discs,
-        // two blank rows above the base, then the base.
-        std::vector<std::pair<int, int>> expected;
-        for (int slot = n - 1; slot >= 0; --slot)
-            expected.push_back({SlotTop(slot), SlotBottom(slot)});
-        expected.push_back({BaseTop, BaseBottom});
-        EXPECT_EQ(canvas.RunsInColumn(Centre(1), 40, 256), expected);
+            // Down the middle column: one run per disc, a blank row between discs, then
+            // the base.
+            std::vector<std::pair<int, int>> expected;
+            for (int slot = n - 1; slot >= 0; --slot)
+                expected.push_back({g.slotRows[slot][0], g.slotRows[slot][1]});
+            expected.push_back({base.top, base.bottom});
+            EXPECT_EQ(canvas.RunsInColumn(centre, 0, g.h - 1 - g.label * 5 / 4), expected);
 
-        for (int slot = 0; slot < n; ++slot) {
-            SCOPED_TRACE(slot);
-            int size = n - slot;
-            int mid = (SlotTop(slot) + SlotBottom(slot)) / 2;
-            EXPECT_EQ(canvas.RunInRowAround(mid, Centre(1)),
-                      std::make_pair(DiscLeft(1, size), DiscRight(1, size)));
-            for (int x : {DiscLeft(1, size), Centre(1), DiscRight(1, size)})
-                EXPECT_EQ(canvas.At(x, mid), Green) << x;
-            EXPECT_EQ(canvas.At(Centre(1), SlotTop(slot)), Green);
-            EXPECT_EQ(canvas.At(Centre(1), SlotBottom(slot)), Green);
-            // Rounded corners leave the corner pixels white.
-            EXPECT_EQ(canvas.At(DiscLeft(1, size), SlotTop(slot)), White);
-            EXPECT_EQ(canvas.At(DiscRight(1, size), SlotBottom(slot)), White);
+            if (n == 9) {
+                for (int i = 0; i < 3; ++i) {  // the table's discs on the middle tower
+                    Area d = Covered(g.discs[i]);
+                    int mid = (d.top + d.bottom) / 2;
+                    EXPECT_EQ(canvas.RunInRowAround(mid, centre), std::make_pair(d.left, d.right));
+                    EXPECT_EQ(canvas.At(centre, mid), Green);
+                    EXPECT_EQ(canvas.At(d.left, mid), Green);
+                    // Rounded corners leave the corner pixels white.
+                    EXPECT_EQ(canvas.At(d.left, d.top), White);
+                    EXPECT_EQ(canvas.At(d.right, d.bottom), White);
+                }
+            }
+            for (int t = 0; t < 3; ++t) {
+                SCOPED_TRACE(t);
+                Area b = Covered(g.bases[t]);
+                int x = (b.left + b.right + 1) / 2, mid = (b.top + b.bottom) / 2;
+                EXPECT_EQ(canvas.RunInRowAround(mid, x), std::make_pair(b.left, b.right));
+                EXPECT_EQ(canvas.At(x, mid), BaseFill);
+                for (auto [px, py] : std::initializer_list<std::pair<int, int>>{
+                         {b.left, mid}, {b.right, mid}, {x, b.top}, {x, b.bottom}})
+                    EXPECT_EQ(canvas.At(px, py), BaseLine) << px << "," << py;
+                EXPECT_EQ(canvas.At(b.left, b.top), White);
+            }
+
+            // Ink nowhere but in the figures and the text cells; every text cell has some.
+            std::vector<Area> figures = TextAreas(g);
+            for (int t = 0; t < 3; ++t)
+                figures.push_back(Covered(g.bases[t]));
+            for (int slot = 0; slot < n; ++slot)  // no disc is wider than the base
+                figures.push_back({base.left, g.slotRows[slot][0], base.right, g.slotRows[slot][1]});
+            int stray = 0;
+            for (int y = 0; y < g.h; ++y)
+                for (int x = 0; x < g.w; ++x)
+                    if (canvas.At(x, y) != White &&
+                        std::none_of(figures.begin(), figures.end(),
+                                     [&](const Area& a) { return a.Holds(x, y); }))
+                        ++stray;
+            EXPECT_EQ(stray, 0);
+            for (const Area& a : TextAreas(g))
+                EXPECT_GT(canvas.InkIn(a), 0) << a.left << "," << a.top;
         }
-
-        for (int t = 0; t < 3; ++t) {
-            SCOPED_TRACE(t);
-            Area b = BaseArea(t);
-            int mid = (BaseTop + BaseBottom) / 2;
-            EXPECT_EQ(canvas.RunInRowAround(mid, Centre(t)), std::make_pair(b.left, b.right));
-            EXPECT_EQ(canvas.At(Centre(t), mid), BaseFill);
-            for (auto [x, y] : std::initializer_list<std::pair<int, int>>{
-                     {b.left, mid}, {b.right, mid}, {Centre(t), BaseTop}, {Centre(t), BaseBottom}})
-                EXPECT_EQ(canvas.At(x, y), BaseLine) << x << "," << y;
-            EXPECT_EQ(canvas.At(b.left, BaseTop), White);
-        }
-
-        // Ink nowhere but in the figures and the text cells; every text cell has some.
-        std::vector<Area> figures(std::begin(TextAreas), std::end(TextAreas));
-        for (int t = 0; t < 3; ++t)
-            figures.push_back(BaseArea(t));
-        for (int slot = 0; slot < n; ++slot)
-            figures.push_back(DiscArea(1, slot, n - slot));
-        int stray = 0;
-        for (int y = 0; y < H; ++y)
-            for (int x = 0; x < W; ++x)
-                if (canvas.At(x, y) != White &&
-                    std::none_of(figures.begin(), figures.end(),
-                                 [&](const Area& a) { return a.Holds(x, y); }))
-                    ++stray;
-        EXPECT_EQ(stray, 0);
-        for (const Area& a : TextAreas)
-            EXPECT_GT(canvas.InkIn(a), 0) << a.left << "," << a.top;
     }
-}
-
-TEST_F(Paint, NineDiscsFollowTheWorkedExample)
-{
-    SetBoard("", "987654321", "");
-    Painted();
-    // Size 9 in slot 0 fills rows 226..240, size 8 in slot 1 rows 210..224, row 225
-    // between them stays blank, and so do rows 241 and 242 above the base.
-    EXPECT_EQ(canvas.RunsInColumn(319, 194, 256),
-              (std::vector<std::pair<int, int>>{{194, 208}, {210, 224}, {226, 240}, {243, 251}}));
-    EXPECT_EQ(canvas.RunInRowAround(233, 319), std::make_pair(219, 418));
-    EXPECT_EQ(canvas.RunInRowAround(217, 319), std::make_pair(229, 408));
-    for (int x = 200; x < 440; ++x)
-        for (int y : {225, 241, 242})
-            EXPECT_EQ(canvas.At(x, y), White) << x << "," << y;
-    // Size 1 in slot 8: rows 98..112, columns 299..338.
-    EXPECT_EQ(canvas.RunsInColumn(319, 80, 113),
-              (std::vector<std::pair<int, int>>{{98, 112}}));
-    EXPECT_EQ(canvas.RunInRowAround(105, 319), std::make_pair(299, 338));
 }
 
 struct BoardCase {
@@ -219,27 +186,30 @@ const BoardCase Boards[] = {
 
 TEST_F(Paint, TopDiscOperationsActOnTheTopSlotOnly)
 {
+    const ExpectedGeometry& g = Geometries[2];
+    Client(g);
+    Canvas canvas(g);
     for (const BoardCase& c : Boards) {
         for (int8_t t = 0; t < 3; ++t) {
             SCOPED_TRACE(std::string(c.name) + ", tower " + std::to_string(t));
             SetBoard(c.towers[0], c.towers[1], c.towers[2]);
-            std::vector<uint32_t> full = Painted();
+            std::vector<uint32_t> full = canvas.Painted();
             if (Height(t) == 0) {
                 EraseTopDisc(canvas.dc, t);
                 DrawTopDisc(canvas.dc, t);
                 EXPECT_EQ(canvas.Pixels(), full);
                 SourceTower = t;
-                EXPECT_EQ(Painted(), full);
+                EXPECT_EQ(canvas.Painted(), full);
                 SourceTower = NoTower;
                 continue;
             }
             int top = Height(t) - 1;
             int8_t disc = Towers[t][top];
             Towers[t][top] = 0;
-            std::vector<uint32_t> without = Painted();
+            std::vector<uint32_t> without = canvas.Painted();
             Towers[t][top] = disc;
 
-            Painted();
+            canvas.Painted();
             EraseTopDisc(canvas.dc, t);
             EXPECT_EQ(canvas.Pixels(), without);
             DrawTopDisc(canvas.dc, t);
@@ -247,54 +217,59 @@ TEST_F(Paint, TopDiscOperationsActOnTheTopSlotOnly)
 
             // A repaint during a drag leaves out the lifted disc and nothing else.
             SourceTower = t;
-            EXPECT_EQ(Painted(), without);
+            EXPECT_EQ(canvas.Painted(), without);
             DrawTopDisc(canvas.dc, t);
             EXPECT_EQ(canvas.Pixels(), full);
             SourceTower = NoTower;
 
-            // On a blank surface only the top disc appears, as the full paint has it.
+            // On a blank surface only the top disc appears, in its slot's rows.
             canvas.Clear();
             DrawTopDisc(canvas.dc, t);
-            Area a = DiscArea(t, top, disc);
+            Area column = Covered(g.bases[t]);
+            Area a = {column.left, g.slotRows[top][0], column.right, g.slotRows[top][1]};
             int mismatches = 0;
-            for (int y = 0; y < H; ++y)
-                for (int x = 0; x < W; ++x) {
-                    uint32_t want = a.Holds(x, y) ? full[y * W + x] : 0x00FFFFFFu;
-                    mismatches += (canvas.bits[y * W + x] & 0xFFFFFF) != (want & 0xFFFFFF);
+            for (int y = 0; y < g.h; ++y)
+                for (int x = 0; x < g.w; ++x) {
+                    uint32_t want = a.Holds(x, y) ? full[y * g.w + x] : 0x00FFFFFFu;
+                    mismatches += (canvas.bits[y * g.w + x] & 0xFFFFFF) != (want & 0xFFFFFF);
                 }
             EXPECT_EQ(mismatches, 0);
-            EXPECT_EQ(canvas.At(Centre(t), SlotTop(top) + 7), Green);
+            EXPECT_GT(canvas.InkIn(a), 0);
         }
     }
 }
 
 TEST_F(Paint, CounterIsRedrawnInPlace)
 {
+    const ExpectedGeometry& g = Geometries[1];
+    Client(g);
+    Canvas canvas(g);
+    const Area counter = TextAreas(g).back();
     SetBoard("", "321", "");
     struct {
         int32_t drawn;
         int32_t painted;  // a full repaint that must look the same
     } const cases[] = {{123, 123}, {0, 0}, {99999, 99999}, {100000, 10000}, {123456, 12345}};
     MoveCount = 0;
-    std::vector<uint32_t> zero = Painted();
+    std::vector<uint32_t> zero = canvas.Painted();
     for (auto c : cases) {
         SCOPED_TRACE(c.drawn);
         MoveCount = c.painted;
-        std::vector<uint32_t> repainted = Painted();
+        std::vector<uint32_t> repainted = canvas.Painted();
         // Draw over whatever the counter showed before.
         MoveCount = 0;
-        Painted();
+        canvas.Painted();
         MoveCount = 77777;
         DrawMoveCounter(canvas.dc);
         MoveCount = c.drawn;
         DrawMoveCounter(canvas.dc);
         EXPECT_EQ(canvas.Pixels(), repainted);
         int changed = 0, outside = 0;
-        for (int y = 0; y < H; ++y)
-            for (int x = 0; x < W; ++x)
-                if (repainted[y * W + x] != zero[y * W + x]) {
+        for (int y = 0; y < g.h; ++y)
+            for (int x = 0; x < g.w; ++x)
+                if (repainted[y * g.w + x] != zero[y * g.w + x]) {
                     ++changed;
-                    outside += !CounterArea.Holds(x, y);
+                    outside += !counter.Holds(x, y);
                 }
         EXPECT_EQ(changed > 0, c.painted != 0);
         EXPECT_EQ(outside, 0);
@@ -317,17 +292,21 @@ void DrawMany(HDC dc, int rounds)
 TEST_F(Paint, GdiObjectCountStaysFlat)
 {
     ASSERT_EQ(GdiCountFault(), "");
+    Client(Geometries[0]);
+    Canvas canvas(Geometries[0]);
     SetBoard("941", "8765", "32");
-    Painted();
+    canvas.Painted();
     int before = LiveGdiObjects();
     DrawMany(canvas.dc, 300);
     EXPECT_EQ(LiveGdiObjects(), before);
 }
 
-// Pens and fonts live for one drawing call. Counted through this program's own
-// imports of gdi32, which the drawing code linked into it calls.
+// Pens and fonts live for one drawing call, and the board's font is the one its texts
+// are meant to have. Watched through this program's own imports of gdi32, which the
+// drawing code linked into it calls.
 std::set<HGDIOBJ> Alive;
 int Created;
+std::set<std::string> Fonts;
 HPEN(WINAPI* RealCreatePen)(int, int, COLORREF);
 HFONT(WINAPI* RealCreateFontA)(int, int, int, int, int, DWORD, DWORD, DWORD, DWORD, DWORD,
                                DWORD, DWORD, DWORD, LPCSTR);
@@ -347,6 +326,10 @@ HFONT WINAPI CountingCreateFontA(int h, int w, int esc, int orient, int weight, 
 {
     HFONT font = RealCreateFontA(h, w, esc, orient, weight, italic, underline, strike, charset,
                                  precision, clip, quality, family, face);
+    char args[200];
+    wsprintfA(args, "%d %d %d %d %d %lu %lu %lu %lu %lu %lu %lu 0x%lx %s", h, w, esc, orient,
+              weight, italic, underline, strike, charset, precision, clip, quality, family, face);
+    Fonts.insert(args);
     Alive.insert(font);
     ++Created;
     return font;
@@ -364,27 +347,39 @@ F Patch(const char* name, F replacement)
     return reinterpret_cast<F>(PatchImport("gdi32.dll", name, reinterpret_cast<void*>(replacement)));
 }
 
-TEST_F(Paint, EveryPenAndFontCreatedIsDeleted)
+TEST_F(Paint, PensAndFontsLiveForOneCallAndTheFontIsTheBoards)
 {
     SetBoard("941", "8765", "32");
     RealCreatePen = Patch("CreatePen", CountingCreatePen);
     RealCreateFontA = Patch("CreateFontA", CountingCreateFontA);
     RealDeleteObject = Patch("DeleteObject", CountingDeleteObject);
     ASSERT_TRUE(RealCreatePen && RealCreateFontA && RealDeleteObject);
-    HGDIOBJ pen = GetCurrentObject(canvas.dc, OBJ_PEN);
-    HGDIOBJ brush = GetCurrentObject(canvas.dc, OBJ_BRUSH);
-    HGDIOBJ font = GetCurrentObject(canvas.dc, OBJ_FONT);
-    DrawMany(canvas.dc, 50);
+    for (const ExpectedGeometry& g : Geometries) {
+        SCOPED_TRACE(testing::Message() << g.w << " x " << g.h);
+        Client(g);
+        Canvas canvas(g);
+        HGDIOBJ pen = GetCurrentObject(canvas.dc, OBJ_PEN);
+        HGDIOBJ brush = GetCurrentObject(canvas.dc, OBJ_BRUSH);
+        HGDIOBJ font = GetCurrentObject(canvas.dc, OBJ_FONT);
+        Created = 0;
+        Fonts.clear();
+        DrawMany(canvas.dc, 50);
+        // Per round: base and disc pens and two fonts in the repaint, two pens, one font.
+        EXPECT_EQ(Created, 50 * 7);
+        EXPECT_TRUE(Alive.empty()) << Alive.size() << " left";
+        // Height and width from the client size; semi-bold, ANSI, character precision,
+        // proof quality, Swiss family, Arial.
+        char want[100];
+        wsprintfA(want, "%d %d 0 0 600 0 0 0 0 2 1 2 0x20 Arial", g.label, g.fontWidth);
+        EXPECT_EQ(Fonts, std::set<std::string>{want});
+        // The surface gets its own objects back.
+        EXPECT_EQ(GetCurrentObject(canvas.dc, OBJ_PEN), pen);
+        EXPECT_EQ(GetCurrentObject(canvas.dc, OBJ_BRUSH), brush);
+        EXPECT_EQ(GetCurrentObject(canvas.dc, OBJ_FONT), font);
+    }
     Patch("CreatePen", RealCreatePen);
     Patch("CreateFontA", RealCreateFontA);
     Patch("DeleteObject", RealDeleteObject);
-    // Per round: base and disc pens and two fonts in the repaint, two pens, one font.
-    EXPECT_EQ(Created, 50 * 7);
-    EXPECT_TRUE(Alive.empty()) << Alive.size() << " left";
-    // The surface gets its own objects back.
-    EXPECT_EQ(GetCurrentObject(canvas.dc, OBJ_PEN), pen);
-    EXPECT_EQ(GetCurrentObject(canvas.dc, OBJ_BRUSH), brush);
-    EXPECT_EQ(GetCurrentObject(canvas.dc, OBJ_FONT), font);
 }
 
 }  // namespace

@@ -2,7 +2,6 @@
 
 #include <iterator>
 #include <map>
-#include <set>
 
 #include "shell/mainwnd.h"
 #include "view/layout.h"
@@ -47,23 +46,25 @@ void RestoreStartValues()
 
 std::string TextOf(HWND hwnd)
 {
-    char buf[1024] = {};
-    GetWindowTextA(hwnd, buf, sizeof buf);
-    return buf;
+    // The text as the window keeps it, in UTF-16; a WM_GETTEXT through the ANSI main
+    // window would pass through the code page first.
+    wchar_t wide[1024] = {};
+    InternalGetWindowText(hwnd, wide, 1024);
+    char bytes[2048] = {};
+    WideCharToMultiByte(1252, 0, wide, -1, bytes, sizeof bytes, nullptr, nullptr);
+    return bytes;
 }
 
 std::string ItemText(HWND dlg, int id)
 {
-    char buf[1024] = {};
-    GetDlgItemTextA(dlg, id, buf, sizeof buf);
-    return buf;
+    return TextOf(GetDlgItem(dlg, id));
 }
 
 namespace {
 
 DialogAnswerer* Answerer;
 UINT_PTR AnswerTimer;
-std::set<HWND> Answered;
+std::map<HWND, DWORD> Answered;  // when each box was answered
 
 std::string ClassOf(HWND hwnd)
 {
@@ -82,9 +83,19 @@ BOOL CALLBACK CollectChild(HWND child, LPARAM param)
 
 BOOL CALLBACK AnswerWindow(HWND hwnd, LPARAM)
 {
-    if (!IsWindowVisible(hwnd) || ClassOf(hwnd) != "#32770" || Answered.count(hwnd))
+    if (!IsWindowVisible(hwnd) || ClassOf(hwnd) != "#32770")
         return TRUE;
-    Answered.insert(hwnd);
+    if (Answered.count(hwnd)) {
+        // A box that its answer did not close would hold the test for ever.
+        DWORD& answeredAt = Answered[hwnd];
+        if (answeredAt && GetTickCount() - answeredAt > 2000) {
+            answeredAt = 0;
+            ++Answerer->forced;
+            EndDialog(hwnd, 0);
+        }
+        return TRUE;
+    }
+    Answered[hwnd] = GetTickCount() | 1;
     SeenDialog dialog;
     dialog.caption = TextOf(hwnd);
     dialog.owner = GetWindow(hwnd, GW_OWNER);
@@ -105,7 +116,7 @@ void CALLBACK AnswerTick(HWND, UINT, UINT_PTR, DWORD)
 {
     // A closed box's handle may come back for a new one, which must be answered too.
     for (auto it = Answered.begin(); it != Answered.end();)
-        it = IsWindow(*it) ? std::next(it) : Answered.erase(it);
+        it = IsWindow(it->first) ? std::next(it) : Answered.erase(it);
     if (Answerer)
         EnumThreadWindows(GetCurrentThreadId(), AnswerWindow, 0);
 }

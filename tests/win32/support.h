@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <cstdlib>
 #include <functional>
 #include <string>
 #include <vector>
@@ -51,6 +52,7 @@ struct DialogAnswerer {
     std::vector<SeenDialog> seen;
     std::function<void(HWND)> inspect;
     int button = IDOK;
+    int forced = 0;  // boxes still open 2 s after their answer, then ended from outside
     // How many of the boxes seen had this caption.
     int Boxes(const char* caption) const;
 };
@@ -58,6 +60,7 @@ struct DialogAnswerer {
 void StartAnswering(DialogAnswerer* answerer);
 void StopAnswering();
 
+// A window's text as it shows it, read as UTF-16, as Windows-1252 bytes.
 std::string TextOf(HWND hwnd);
 // The text of a dialog's control.
 std::string ItemText(HWND dlg, int id);
@@ -135,6 +138,10 @@ class GameWindowTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
+        // The runs under another code page must not pass under Windows-1252 unseen.
+        if (const char* acp = getenv("TOLMAR_EXPECT_ACP")) {
+            ASSERT_EQ(GetACP(), static_cast<UINT>(atoi(acp)));
+        }
         RestoreStartValues();
         // The real cursor stays off the window: the messages sent here are its only
         // mouse input.

@@ -1,5 +1,6 @@
-// The main window's own handling of messages: its first paint, commands, sizing,
-// Exit and the close box, and the warning for a refused move.
+// The main window as Windows and a person see it: its class, title, style and menu, its
+// first paint, commands, sizing and timer, Exit and the close box, and the warning for a
+// refused move.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -10,6 +11,7 @@
 
 #include "logic/board.h"
 #include "logic/game.h"
+#include "shell/mainwnd.h"
 #include "support.h"
 #include "view/layout.h"
 
@@ -28,6 +30,27 @@ TEST_F(MainWindow, StartsWithThreeDiscsAndPaints)
     EXPECT_EQ(MoveCount, 0);
     BoardRect disc = DiscRect(1, 0, 3);
     EXPECT_EQ(PixelAt(hwnd, ColumnCenter(1), disc.bottom + 1), Green);
+
+    EXPECT_EQ(TextOf(hwnd), "Die T\xfcrme von Tolmar");
+    // The system adds the visible and clip-siblings bits and the edge of a frame window.
+    EXPECT_EQ(GetWindowLongA(hwnd, GWL_STYLE) & ~(WS_VISIBLE | WS_CLIPSIBLINGS), WS_OVERLAPPEDWINDOW);
+    EXPECT_EQ(GetWindowLongA(hwnd, GWL_EXSTYLE) & ~WS_EX_WINDOWEDGE, 0);
+    HINSTANCE instance = GetModuleHandleA(nullptr);
+    WNDCLASSEXA wc = {};
+    wc.cbSize = sizeof wc;
+    ASSERT_TRUE(GetClassInfoExA(instance, "TolmarWClass", &wc));
+    EXPECT_EQ(wc.style, 0u) << "no double clicks, no redraw on resize";
+    EXPECT_EQ(wc.lpfnWndProc, MainWndProc);
+    EXPECT_EQ(wc.cbClsExtra + wc.cbWndExtra, 0);
+    EXPECT_EQ(wc.hIcon, LoadIconA(instance, MAKEINTRESOURCEA(101)));
+    EXPECT_EQ(wc.hCursor, LoadCursorA(nullptr, IDC_ARROW));
+    EXPECT_EQ(wc.hbrBackground, GetStockObject(WHITE_BRUSH));
+    EXPECT_STREQ(wc.lpszMenuName, "TolmarMenu");
+    HMENU menu = GetMenu(hwnd);
+    ASSERT_EQ(GetMenuItemCount(menu), 2);
+    wchar_t popup[32];
+    GetMenuStringW(GetSubMenu(menu, 1), 100, popup, 32, MF_BYCOMMAND);
+    EXPECT_EQ(std::wstring(popup), L"&\u00dcber Tolmar");
 }
 
 using MainWindowMessages = GameWindowTest;
@@ -51,10 +74,6 @@ LRESULT WINAPI MarkingDefWindowProcA(HWND hwnd, UINT msg, WPARAM wParam, LPARAM 
 TEST_F(MainWindowMessages, UnknownCommandGetsTheDefaultAnswer)
 {
     const WPARAM unknown[] = {0, 1, 2, 99, 106, 1000, 1021, 0xFFFF};
-    for (WPARAM id : unknown)
-        EXPECT_EQ(SendMessageA(hwnd, WM_COMMAND, id, 0), DefWindowProcA(hwnd, WM_COMMAND, id, 0))
-            << id;
-
     RealDefWindowProcA = reinterpret_cast<decltype(RealDefWindowProcA)>(PatchImport(
         "user32.dll", "DefWindowProcA", reinterpret_cast<void*>(MarkingDefWindowProcA)));
     ASSERT_NE(RealDefWindowProcA, nullptr);
@@ -94,6 +113,60 @@ TEST_F(MainWindowMessages, SizeCapturesTheClientArea)
     }
 }
 
+// What the window asks of the system when it is resized or a game begins: the whole client
+// area repainted with its background erased, and for an automatic game the one timer at
+// the chosen interval. Watched through the test program's imports of user32.
+std::vector<std::string> Calls;
+BOOL(WINAPI* RealInvalidateRect)(HWND, const RECT*, BOOL);
+UINT_PTR(WINAPI* RealSetTimer)(HWND, UINT_PTR, UINT, TIMERPROC);
+
+BOOL WINAPI LoggingInvalidateRect(HWND hwnd, const RECT* rect, BOOL erase)
+{
+    Calls.push_back(std::string("InvalidateRect ") + (rect ? "part" : "all") +
+                    (erase ? " erase" : " keep"));
+    return RealInvalidateRect(hwnd, rect, erase);
+}
+
+UINT_PTR WINAPI LoggingSetTimer(HWND hwnd, UINT_PTR id, UINT ms, TIMERPROC proc)
+{
+    Calls.push_back("SetTimer " + std::to_string(id) + " " + std::to_string(ms) +
+                    (proc ? " proc" : ""));
+    return RealSetTimer(hwnd, id, ms, proc);
+}
+
+TEST_F(MainWindowMessages, ResizeAndNewGameRepaintErasedAndTimeAutomaticPlay)
+{
+    struct Case {
+        const char* what;
+        int discs, speed;  // speed 0: a manual game; discs 0: a resize
+        std::vector<std::string> calls;
+    } const cases[] = {
+        {"resize", 0, 0, {"InvalidateRect all erase"}},
+        {"manual game", 4, 0, {"InvalidateRect all erase"}},
+        {"automatic game, fastest", 3, 100, {"SetTimer 0 100", "InvalidateRect all erase"}},
+        {"automatic game, default", 2, 550, {"SetTimer 0 550", "InvalidateRect all erase"}},
+        {"automatic game, slowest", 5, 1000, {"SetTimer 0 1000", "InvalidateRect all erase"}},
+    };
+    RealInvalidateRect = reinterpret_cast<decltype(RealInvalidateRect)>(PatchImport(
+        "user32.dll", "InvalidateRect", reinterpret_cast<void*>(LoggingInvalidateRect)));
+    RealSetTimer = reinterpret_cast<decltype(RealSetTimer)>(
+        PatchImport("user32.dll", "SetTimer", reinterpret_cast<void*>(LoggingSetTimer)));
+    ASSERT_TRUE(RealInvalidateRect && RealSetTimer);
+    int width = 500;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Calls.clear();
+        if (c.discs)
+            StartNewGame(hwnd, c.discs, c.speed != 0, c.speed);
+        else
+            SetWindowPos(hwnd, nullptr, 0, 0, width += 37, 300, SWP_NOMOVE | SWP_NOZORDER);
+        EXPECT_EQ(Calls, c.calls);
+    }
+    PatchImport("user32.dll", "InvalidateRect", reinterpret_cast<void*>(RealInvalidateRect));
+    PatchImport("user32.dll", "SetTimer", reinterpret_cast<void*>(RealSetTimer));
+    KillTimer(hwnd, 0);
+}
+
 // Exit leaves the window to the message loop's end; the close box destroys it.
 TEST_F(MainWindowMessages, ExitAndCloseBothPostQuit)
 {
@@ -114,23 +187,22 @@ TEST_F(MainWindowMessages, ExitAndCloseBothPostQuit)
 }
 
 // The refused-move warning, watched through the test program's own imports of
-// MessageBeep and MessageBoxA: each stand-in logs its call and calls the real one.
-std::vector<std::string> PlatformCalls;
+// MessageBeep and MessageBoxW: each stand-in logs its call and calls the real one.
 BOOL(WINAPI* RealMessageBeep)(UINT);
-int(WINAPI* RealMessageBoxA)(HWND, LPCSTR, LPCSTR, UINT);
+int(WINAPI* RealMessageBoxW)(HWND, LPCWSTR, LPCWSTR, UINT);
 
 BOOL WINAPI LoggingMessageBeep(UINT type)
 {
-    PlatformCalls.push_back("MessageBeep " + std::to_string(type));
+    Calls.push_back("MessageBeep " + std::to_string(type));
     return RealMessageBeep(type);
 }
 
-int WINAPI LoggingMessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT style)
+int WINAPI LoggingMessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT style)
 {
     char line[200];
-    wsprintfA(line, "MessageBoxA %p \"%s\" \"%s\" 0x%x", owner, text, caption, style);
-    PlatformCalls.push_back(line);
-    return RealMessageBoxA(owner, text, caption, style);
+    wsprintfA(line, "MessageBoxW %p \"%ls\" \"%ls\" 0x%x", owner, text, caption, style);
+    Calls.push_back(line);
+    return RealMessageBoxW(owner, text, caption, style);
 }
 
 struct BoxContents {
@@ -144,9 +216,9 @@ BoxContents Inspect(HWND box)
     for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
         if (!IsWindowVisible(child))
             continue;
-        char cls[64] = {}, text[128] = {};
+        char cls[64] = {};
         GetClassNameA(child, cls, sizeof cls);
-        GetWindowTextA(child, text, sizeof text);
+        std::string text = TextOf(child);
         LONG style = GetWindowLongA(child, GWL_STYLE);
         if (lstrcmpiA(cls, "Button") == 0)
             c.buttons.push_back(std::to_string(GetDlgCtrlID(child)) + " " + text);
@@ -168,14 +240,14 @@ TEST_F(MainWindowMessages, RefusedMoveBeepsThenShowsTheTaskModalBox)
     };
     RealMessageBeep = reinterpret_cast<decltype(RealMessageBeep)>(PatchImport(
         "user32.dll", "MessageBeep", reinterpret_cast<void*>(LoggingMessageBeep)));
-    RealMessageBoxA = reinterpret_cast<decltype(RealMessageBoxA)>(PatchImport(
-        "user32.dll", "MessageBoxA", reinterpret_cast<void*>(LoggingMessageBoxA)));
+    RealMessageBoxW = reinterpret_cast<decltype(RealMessageBoxW)>(PatchImport(
+        "user32.dll", "MessageBoxW", reinterpret_cast<void*>(LoggingMessageBoxW)));
     ASSERT_NE(RealMessageBeep, nullptr);
-    ASSERT_NE(RealMessageBoxA, nullptr);
+    ASSERT_NE(RealMessageBoxW, nullptr);
 
     for (const Trigger& trigger : triggers) {
         SCOPED_TRACE(trigger.name);
-        PlatformCalls.clear();
+        Calls.clear();
         int8_t before[TowerCount][SlotCount];
         memcpy(before, Towers, sizeof before);
         BoxContents contents;
@@ -184,9 +256,9 @@ TEST_F(MainWindowMessages, RefusedMoveBeepsThenShowsTheTaskModalBox)
         trigger.run(hwnd);
 
         char boxCall[200];
-        wsprintfA(boxCall, "MessageBoxA %p \"%s\" \"%s\" 0x%x", nullptr,
+        wsprintfA(boxCall, "MessageBoxW %p \"%s\" \"%s\" 0x%x", nullptr,
                   "That move is not allowed !!!", "Invalid Move", 0x2000);
-        EXPECT_EQ(PlatformCalls, (std::vector<std::string>{"MessageBeep 16", boxCall}));
+        EXPECT_EQ(Calls, (std::vector<std::string>{"MessageBeep 16", boxCall}));
         ASSERT_EQ(answers.seen.size(), 1u);
         const SeenDialog& box = answers.seen[0];
         EXPECT_EQ(box.caption, "Invalid Move");
@@ -200,7 +272,7 @@ TEST_F(MainWindowMessages, RefusedMoveBeepsThenShowsTheTaskModalBox)
         EXPECT_EQ(memcmp(before, Towers, sizeof before), 0);
     }
     PatchImport("user32.dll", "MessageBeep", reinterpret_cast<void*>(RealMessageBeep));
-    PatchImport("user32.dll", "MessageBoxA", reinterpret_cast<void*>(RealMessageBoxA));
+    PatchImport("user32.dll", "MessageBoxW", reinterpret_cast<void*>(RealMessageBoxW));
 }
 
 }  // namespace
