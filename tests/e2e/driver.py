@@ -8,6 +8,7 @@ slot rows, the blank row between discs, the bases, and the counter.
 
 import argparse
 import io
+import os
 import subprocess
 import sys
 import time
@@ -224,10 +225,12 @@ class Game:
     """A running Tolmar.exe. Used in a with block, which ends the process by its id if
     the journey leaves it running."""
 
-    def __init__(self, journey):
+    def __init__(self, journey, locale=None):
+        """locale: the LC_ALL the game runs under, which sets its ANSI code page."""
         self.journey = journey
+        env = dict(os.environ, LC_ALL=locale) if locale else None
         self.proc = subprocess.Popen(["wine", journey.exe], stdout=subprocess.DEVNULL,
-                                     stderr=subprocess.DEVNULL)
+                                     stderr=subprocess.DEVNULL, env=env)
         try:
             self.find_window()
         except BaseException:
@@ -255,6 +258,7 @@ class Game:
         self.window = tuple(map(int, f[5:9]))
         self.title_point = int(f[9]), int(f[10])
         self.active = f[11] == "1"
+        self.title = hex_text(f[12])
 
     # Input, in client coordinates.
     def screen(self, x, y):

@@ -1,5 +1,6 @@
 """Automatic play chosen in Options with the keyboard: the computer solves four discs
-on its timer and the result dialog gives its count."""
+on its timer and the result dialog gives its count. The game runs under the Japanese
+code page, 932: its title and texts, read as UTF-16, are the German ones all the same."""
 
 from driver import Game, Journey, check, computer_text
 
@@ -12,8 +13,9 @@ def checked(dialog, control):
 
 
 def journey(j):
-    with Game(j) as game:
+    with Game(j, locale="ja_JP.UTF-8") as game:
         game.wait_board("start", ([], [3, 2, 1], []), moves=0)
+        check(game.title == "Die Türme von Tolmar".encode("cp1252"), "title %r" % game.title)
 
         j.step("Alt+S, O opens Options with 3 discs and manual play checked")
         game.keys("alt+s", "o")

@@ -4,8 +4,8 @@
 //
 //   probe main [ms]               waits for the game window; prints its client area
 //                                 in screen coordinates, its window rectangle, a
-//                                 point on its title bar and whether it is the
-//                                 foreground window
+//                                 point on its title bar, whether it is the
+//                                 foreground window and its title
 //   probe dialogs                 the game's visible dialogs and their controls, with
 //                                 the check mark of each button
 //   probe wait-dialog CAPTION ms  waits for a dialog with that caption, then as above
@@ -145,8 +145,13 @@ int PrintMain(DWORD timeoutMs)
     std::printf("main %ld %ld %ld %ld", origin.x, origin.y, client.right, client.bottom);
     PrintRect(hwnd);
     const RECT& bar = title.rcTitleBar;
-    std::printf(" %ld %ld %d\n", bar.left + (bar.right - bar.left) / 3,
+    std::printf(" %ld %ld %d", bar.left + (bar.right - bar.left) / 3,
                 (bar.top + bar.bottom) / 2, GetForegroundWindow() == hwnd ? 1 : 0);
+    // The title as the window keeps it: a WM_GETTEXT would go through the game's code page.
+    wchar_t text[256] = L"";
+    InternalGetWindowText(hwnd, text, 256);
+    PrintHex(text);
+    std::printf("\n");
     return 0;
 }
 

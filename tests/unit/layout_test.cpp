@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <string>
 
 #include "logic/board.h"
@@ -106,28 +105,6 @@ TEST(Layout, IntegerFormsMatchTheFloatingPointOnes)
     }
 }
 
-TEST(Layout, DiscsOfEverySizeAndSlot)
-{
-    Client(640, 288);
-    for (int slot = 0; slot < 9; ++slot) {
-        BoardRect r = DiscRect(0, slot, 5);
-        // Handed over bottom first; the filled rows stop one short of the lower edge.
-        EXPECT_GT(r.top, r.bottom);
-        if (slot > 0) {  // one blank row between neighbours
-            EXPECT_EQ(DiscRect(0, slot - 1, 6).bottom - 1, r.top);
-        }
-    }
-    for (int d = 1; d <= 9; ++d) {
-        BoardRect r = DiscRect(2, 0, d);
-        EXPECT_EQ(r.right - ColumnCenter(2), ((d + 1) * DiscUnit()) / 2);
-        EXPECT_EQ(ColumnCenter(2) - r.left, ((d + 1) * DiscUnit()) / 2);
-    }
-    BoardRect nine = DiscRect(0, 0, 9);
-    EXPECT_EQ(nine.right - nine.left, 10 * DiscUnit());
-    EXPECT_EQ(nine.left, BaseRect(0).left);
-    EXPECT_EQ(nine.right, BaseRect(0).right);
-}
-
 TEST(Layout, FloatingDiscHasOneHeightForEverySize)
 {
     Client(640, 288);
@@ -167,14 +144,6 @@ TEST(Layout, CounterText)
         FormatMoveCounter(text, c.moves);
         EXPECT_EQ(std::string(text, CounterDigits), c.shown);
     }
-}
-
-TEST(Layout, DrawingHeightStopsAtTheFirstGap)
-{
-    ClearBoard();
-    FillStartTower(9);
-    EXPECT_EQ(StackHeightForDrawing(1), 9);
-    EXPECT_EQ(StackHeightForDrawing(0), 0);
 }
 
 }  // namespace

@@ -63,23 +63,6 @@ TEST(Solver, ThreeDiscSequence)
     EXPECT_TRUE(IsSolved());
 }
 
-TEST(Solver, TwoDiscsEndOnTheLeft)
-{
-    StartGame(2);
-    int8_t from, to;
-    PlanSolverStep(&from, &to);
-    EXPECT_EQ(from * 10 + to, 12);
-    MoveDisc(from, to);
-    PlanSolverStep(&from, &to);  // 0 -> 1 is refused with tower 0 empty, so 1 -> 0
-    EXPECT_EQ(from * 10 + to, 10);
-    MoveDisc(from, to);
-    PlanSolverStep(&from, &to);
-    EXPECT_EQ(from * 10 + to, 20);
-    MoveDisc(from, to);
-    EXPECT_TRUE(IsSolved());
-    EXPECT_EQ(StackHeight(0), 2);
-}
-
 TEST(Solver, FirstStepForgetsTheLastGame)
 {
     StartGame(3);

@@ -7,6 +7,7 @@
 #include "logic/board.h"
 #include "logic/game.h"
 #include "support.h"
+#include "view/layout.h"
 
 namespace {
 
@@ -70,39 +71,58 @@ protected:
     }
 };
 
-TEST_F(AutoPlay, OptionsThenNewGameLaysOutFiveDiscsAndStartsTheTimer)
+// While any dialog is open the main window takes no keys and no presses, automatic play
+// goes on, and settings confirmed meanwhile change nothing in the game under way, down
+// to its result; the next New Game takes them.
+TEST_F(AutoPlay, DialogsOpenDuringAGameChangeNothingInIt)
 {
-    answers.inspect = [](HWND dlg) {
-        SendDlgItemMessageA(dlg, 1004, BM_CLICK, 0, 0);  // 5 discs
-        SendDlgItemMessageA(dlg, 1020, BM_CLICK, 0, 0);  // automatic
-        HWND bar = GetDlgItem(dlg, 1012);
-        for (int i = 0; i < 5; ++i)
-            SendMessageA(dlg, WM_HSCROLL, SB_PAGELEFT, reinterpret_cast<LPARAM>(bar));
-    };
-    SendMessageA(hwnd, WM_COMMAND, 104, 0);
-    ASSERT_EQ(answers.seen.size(), 1u);
-    EXPECT_EQ(answers.seen[0].caption, "Optionen");
-    EXPECT_EQ(OptDiscCount, 5);
-    EXPECT_EQ(OptPlayMode, AutomaticPlay);
-    EXPECT_EQ(TimerInterval, 100u);
-    // The options alone leave the game under way as it was.
-    EXPECT_EQ(BoardText(), "|321|");
-    EXPECT_EQ(PlayMode, ManualPlay);
-    Pump(300);
-    EXPECT_EQ(MessagesCounted(WM_TIMER), 0);
-
+    const WPARAM dialogs[] = {100, 102, 105, 104};  // About, Rules, Register, Options
+    for (bool automatic : {false, true}) {
+        SCOPED_TRACE(automatic ? "automatic game" : "manual game");
+        StartNewGame(hwnd, 3, automatic, NoRealTicks);
+        KeyAwaitSource = 1;
+        answers.seen.clear();
+        int moves = 0;
+        for (WPARAM command : dialogs) {
+            answers.inspect = [&](HWND dlg) {
+                KeyInput("21");
+                CursorTo(hwnd, {ColumnCenter(1), 4});  // above the dialog, middle tower
+                ButtonInput(MOUSEEVENTF_LEFTDOWN);
+                ButtonInput(MOUSEEVENTF_LEFTUP);
+                Pump(100);
+                Tick(hwnd);
+                EXPECT_EQ(Dragging, 0);
+                if (command == 104) {  // 5 discs, the other mode, the fastest speed
+                    SendDlgItemMessageA(dlg, 1004, BM_CLICK, 0, 0);
+                    SendDlgItemMessageA(dlg, automatic ? 1021 : 1020, BM_CLICK, 0, 0);
+                    SendMessageA(dlg, WM_HSCROLL, MAKEWPARAM(SB_THUMBTRACK, 100), 0);
+                }
+            };
+            SendMessageA(hwnd, WM_COMMAND, command, 0);
+            moves += automatic;
+            EXPECT_EQ(MoveCount, moves) << "dialog " << command;
+            EXPECT_EQ(KeyAwaitSource, 1);
+        }
+        ASSERT_EQ(answers.seen.size(), 4u);
+        EXPECT_EQ(OptDiscCount, 5);
+        EXPECT_EQ(TimerInterval, 100u);
+        EXPECT_EQ(PlayMode, automatic ? AutomaticPlay : ManualPlay);
+        EXPECT_EQ(DiscCount, 3);
+        FirstBox box;
+        WatchBoxes(&box);
+        if (automatic)
+            while (MoveCount < 7)
+                Tick(hwnd);
+        else
+            Type(hwnd, "23213123121323");
+        EXPECT_EQ(box.result, automatic ? ComputerText(7, 7) : std::string(ExactText));
+    }
+    // The settings chosen in the last game: manual, 5 discs.
     SendMessageA(hwnd, WM_COMMAND, 101, 0);
     UpdateWindow(hwnd);
-    EXPECT_EQ(PlayMode, AutomaticPlay);
-    EXPECT_EQ(DiscCount, 5);
-    EXPECT_EQ(MoveCount, 0);
+    EXPECT_EQ(PlayMode, ManualPlay);
     EXPECT_EQ(BoardText(), "|54321|");
     ExpectPixelsMatchBoard(5);
-
-    ASSERT_TRUE(PumpUntil([] { return MoveCount >= 3; }));
-    // Every tick that reached the window was one solver step.
-    EXPECT_EQ(MessagesCounted(WM_TIMER), MoveCount);
-    EXPECT_EQ(answers.seen.size(), 1u);
 }
 
 // The start of the solution as the solver plays it for three discs.

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <functional>
 #include <iterator>
@@ -41,10 +42,10 @@ OptionsView Read(HWND dlg)
 
 // The settings for the next game.
 struct Settings {
-    int discs;
-    uint8_t mode;
-    int speed;
-    uint32_t interval;
+    int discs = 0;
+    uint8_t mode = 0;
+    int speed = 0;
+    uint32_t interval = 0;
 };
 
 // Whether the dialog shows these settings; the interval is not shown.
@@ -68,24 +69,6 @@ void Scroll(HWND dlg, int code, int thumb = 0)
 {
     SendMessageA(dlg, WM_HSCROLL, MAKEWPARAM(code, thumb),
                  reinterpret_cast<LPARAM>(GetDlgItem(dlg, IDC_SPEED)));
-}
-
-// The placement that centring over `reference` gives a w x h dialog, kept on a
-// screen of sw x sh: halves truncate toward zero, the far edge is tested only when
-// the near one was not.
-POINT Centred(RECT reference, int w, int h, int sw, int sh)
-{
-    int x = (reference.left + reference.right) / 2 + (-w) / 2;
-    int y = (reference.top + reference.bottom) / 2 + (-h) / 2;
-    if (x < 0)
-        x = 0;
-    else if (x + w > sw)
-        x = sw - w;
-    if (y < 0)
-        y = 0;
-    else if (y + h > sh)
-        y = sh - h;
-    return {x, y};
 }
 
 class Dialogs : public GameWindowTest {
@@ -120,13 +103,6 @@ protected:
         EXPECT_EQ(a.seen[0].caption, "Optionen");
     }
 };
-
-TEST_F(Dialogs, OptionsOpensOnTheBuiltInSettings)
-{
-    OptionsView v{};
-    WithOptions([&](HWND dlg) { v = Read(dlg); });
-    ExpectShows(v, {3, ManualPlay, 550, 550});
-}
 
 TEST_F(Dialogs, OptionsButtonsMoveTheChecks)
 {
@@ -204,7 +180,7 @@ TEST_F(Dialogs, EveryScrollCodeSetsTheThumb)
     EXPECT_EQ(TimerInterval, 550u);
 }
 
-// Changes every setting; the dialog must then forget them unless OK is pressed.
+// Changes every setting; the dialog must then forget them unless it is confirmed.
 void ChangeAll(HWND dlg)
 {
     Click(dlg, 1008);
@@ -212,155 +188,98 @@ void ChangeAll(HWND dlg)
     Scroll(dlg, SB_PAGERIGHT);
 }
 
-TEST_F(Dialogs, OptionsShowTheSettingsAndOnlyOkStoresThem)
+enum Path { OkButton, EnterKey, EscKey, CloseBox };
+
+// Leaves a dialog the way a person would; posted, so that the dialog's own loop runs it.
+void Leave(HWND dlg, Path path)
 {
-    struct Case {
-        const char* name;
-        Settings before;
-        void (*act)(HWND);
-        int button;  // 0: act closes the dialog
-        Settings after;
-    } const cases[] = {
-        {"OK after changes", {3, ManualPlay, 550, 550},
-         [](HWND dlg) {
-             Click(dlg, 1006);
-             Click(dlg, 1020);
-             Scroll(dlg, SB_THUMBTRACK, 320);
-             Scroll(dlg, SB_THUMBPOSITION, 320);
-             Scroll(dlg, SB_ENDSCROLL);
-         },
-         IDOK, {7, AutomaticPlay, 320, 320}},
-        // The dialog shows the speed, not the interval, and OK aligns the two.
-        {"OK without changes", {9, AutomaticPlay, 400, 999}, [](HWND) {}, IDOK,
-         {9, AutomaticPlay, 400, 400}},
-        {"Cancel button", {4, ManualPlay, 250, 250},
-         [](HWND dlg) {
-             ChangeAll(dlg);
-             Click(dlg, IDCANCEL);
-         },
-         0, {4, ManualPlay, 250, 250}},
-        {"Esc key", {4, ManualPlay, 250, 250},
-         [](HWND dlg) {
-             ChangeAll(dlg);
-             HWND focus = GetFocus();
-             PostMessageA(focus ? focus : dlg, WM_KEYDOWN, VK_ESCAPE, 0);
-         },
-         0, {4, ManualPlay, 250, 250}},
-        {"close box", {4, ManualPlay, 250, 250},
-         [](HWND dlg) {
-             ChangeAll(dlg);
-             PostMessageA(dlg, WM_SYSCOMMAND, SC_CLOSE, 0);
-         },
-         0, {4, ManualPlay, 250, 250}},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        OptDiscCount = static_cast<int8_t>(c.before.discs);
-        OptPlayMode = c.before.mode;
-        OptSpeed = c.before.speed;
-        TimerInterval = c.before.interval;
-        const std::string board = BoardText();
-        const int8_t discs = DiscCount;
-        const uint8_t mode = PlayMode;
-        OptionsView shown{};
-        WithOptions(
-            [&](HWND dlg) {
-                shown = Read(dlg);
-                c.act(dlg);
-            },
-            c.button);
-        ExpectShows(shown, c.before);
-        EXPECT_EQ(OptDiscCount, c.after.discs);
-        EXPECT_EQ(OptPlayMode, c.after.mode);
-        EXPECT_EQ(OptSpeed, c.after.speed);
-        EXPECT_EQ(TimerInterval, c.after.interval);
-        // The game under way is left alone.
-        EXPECT_EQ(BoardText(), board);
-        EXPECT_EQ(DiscCount, discs);
-        EXPECT_EQ(PlayMode, mode);
-        OptionsView again{};
-        WithOptions([&](HWND dlg) { again = Read(dlg); });
-        ExpectShows(again, c.after);
+    HWND focus = GetFocus() ? GetFocus() : dlg;
+    switch (path) {
+    case OkButton: PostMessageA(GetDlgItem(dlg, IDOK), BM_CLICK, 0, 0); break;
+    case EnterKey: PostMessageA(focus, WM_KEYDOWN, VK_RETURN, 0); break;
+    case EscKey: PostMessageA(focus, WM_KEYDOWN, VK_ESCAPE, 0); break;
+    case CloseBox: PostMessageA(dlg, WM_SYSCOMMAND, SC_CLOSE, 0); break;
     }
 }
 
-TEST_F(Dialogs, EveryDialogOpensCentredOverTheActiveWindow)
+// Every dialog, opened by its real caller, shows its German texts, sits centred over the
+// main window, which it disables, and closes by each of the four ways. Options stores
+// its settings on OK and Enter only, and shows on opening what was last stored.
+TEST_F(Dialogs, EveryDialogClosesEveryWayAndOnlyAConfirmedOptionsStores)
 {
     struct Case {
         WPARAM command;  // 0: the result dialog
         const char* caption;
+        const char* text;  // one of its texts with an umlaut
+        Path path;
+        Settings shown = {}, stored = {};  // Options only
     } const cases[] = {
-        {IDM_ABOUT, "Über die Türme von Tolmar"},
-        {IDM_RULES, "Spielregeln"},
-        {IDM_REGISTER, "Registrierung"},
-        {IDM_OPTIONS, "Optionen"},
-        {0, "Geschafft !!!"},
+        {IDM_ABOUT, "Über die Türme von Tolmar", "Kelvatrix präsentiert", OkButton},
+        {IDM_ABOUT, "Über die Türme von Tolmar", "Die Türme von Tolmar", EnterKey},
+        {IDM_ABOUT, "Über die Türme von Tolmar", "Kelvatrix präsentiert", EscKey},
+        {IDM_ABOUT, "Über die Türme von Tolmar", "Kelvatrix präsentiert", CloseBox},
+        {IDM_RULES, "Spielregeln", "Nur zwei Regeln müssen befolgt werden:", OkButton},
+        {IDM_RULES, "Spielregeln", "Nur zwei Regeln müssen befolgt werden:", EnterKey},
+        {IDM_RULES, "Spielregeln", "Nur zwei Regeln müssen befolgt werden:", EscKey},
+        {IDM_RULES, "Spielregeln", "Nur zwei Regeln müssen befolgt werden:", CloseBox},
+        {IDM_REGISTER, "Registrierung", "Hierfür gibt es einen guten Grund:", OkButton},
+        {IDM_REGISTER, "Registrierung", "Hierfür gibt es einen guten Grund:", EnterKey},
+        {IDM_REGISTER, "Registrierung", "Hierfür gibt es einen guten Grund:", EscKey},
+        {IDM_REGISTER, "Registrierung", "Hierfür gibt es einen guten Grund:", CloseBox},
+        {0, "Geschafft !!!", "Die Aufgabe ist gelöst, nun, schauen wir mal wie die Leistung war ...",
+         OkButton},
+        {0, "Geschafft !!!", "Erste Zeile: 15 Züge,\nzweite Zeile: nicht schlecht.", EnterKey},
+        {0, "Geschafft !!!", "Erste Zeile: 15 Züge,\nzweite Zeile: nicht schlecht.", EscKey},
+        {0, "Geschafft !!!", "Erste Zeile: 15 Züge,\nzweite Zeile: nicht schlecht.", CloseBox},
+        {IDM_OPTIONS, "Optionen", "Mit wievielen Platten möchten Sie spielen ?", EscKey,
+         {3, ManualPlay, 550, 550}, {3, ManualPlay, 550, 550}},
+        {IDM_OPTIONS, "Optionen", "Mit wievielen Platten möchten Sie spielen ?", CloseBox,
+         {3, ManualPlay, 550, 550}, {3, ManualPlay, 550, 550}},
+        {IDM_OPTIONS, "Optionen", "Mit wievielen Platten möchten Sie spielen ?", OkButton,
+         {3, ManualPlay, 550, 550}, {9, AutomaticPlay, 650, 650}},
+        {IDM_OPTIONS, "Optionen", "Mit wievielen Platten möchten Sie spielen ?", EnterKey,
+         {9, AutomaticPlay, 650, 650}, {9, AutomaticPlay, 750, 750}},
     };
-    int sw = GetSystemMetrics(SM_CXSCREEN);
-    int sh = GetSystemMetrics(SM_CYSCREEN);
+    lstrcpyA(ResultText, "Erste Zeile: 15 Züge,\nzweite Zeile: nicht schlecht.");
+    const std::string board = BoardText();
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.caption);
-        ASSERT_EQ(GetActiveWindow(), hwnd);
-        RECT r;
-        GetWindowRect(hwnd, &r);
+        SCOPED_TRACE(testing::Message() << c.caption << ", way " << c.path);
+        RECT main;
+        GetWindowRect(hwnd, &main);
+        OptionsView shown{};
         DialogAnswerer a;
+        a.button = 0;
+        a.inspect = [&](HWND dlg) {
+            if (c.command == IDM_OPTIONS) {
+                shown = Read(dlg);
+                ChangeAll(dlg);
+            }
+            Leave(dlg, c.path);
+        };
         Open(c.command, &a);
         ASSERT_EQ(a.seen.size(), 1u);
+        EXPECT_EQ(a.forced, 0) << "did not close";
         const SeenDialog& d = a.seen[0];
         EXPECT_EQ(d.caption, c.caption);
+        EXPECT_NE(std::find(d.texts.begin(), d.texts.end(), c.text), d.texts.end());
+        for (const std::string& t : d.texts)
+            EXPECT_EQ(t.find("The computer needed"), std::string::npos) << t;
         EXPECT_EQ(d.owner, hwnd);
         EXPECT_FALSE(d.mainWindowEnabled);
-        int w = d.rect.right - d.rect.left, h = d.rect.bottom - d.rect.top;
-        POINT want = Centred(r, w, h, sw, sh);
-        EXPECT_EQ(d.rect.left, want.x);
-        EXPECT_EQ(d.rect.top, want.y);
-        // Centred, not left at the template's place: the centres agree within a pixel.
-        EXPECT_LE(std::abs((d.rect.left + d.rect.right) - (r.left + r.right)), 1);
-        EXPECT_LE(std::abs((d.rect.top + d.rect.bottom) - (r.top + r.bottom)), 1);
         EXPECT_TRUE(IsWindowEnabled(hwnd));
-    }
-}
-
-TEST_F(Dialogs, ResultDialogShowsResultTextNotItsPlaceholder)
-{
-    lstrcpyA(ResultText, "Erste Zeile: 15 Züge,\nzweite Zeile: nicht schlecht.");
-    std::string shown;
-    DialogAnswerer a;
-    a.inspect = [&](HWND dlg) { shown = ItemText(dlg, 1011); };
-    Open(0, &a);
-    ASSERT_EQ(a.seen.size(), 1u);
-    EXPECT_EQ(shown, ResultText);
-    for (const std::string& t : a.seen[0].texts)
-        EXPECT_EQ(t.find("The computer needed"), std::string::npos) << t;
-}
-
-TEST_F(Dialogs, DialogsStayOnThePrimaryScreen)
-{
-    int sw = GetSystemMetrics(SM_CXSCREEN);
-    int sh = GetSystemMetrics(SM_CYSCREEN);
-    struct Place {
-        const char* name;
-        int x, y;
-        bool flushRight, flushBottom;  // else flush left / top
-    } const places[] = {
-        {"far left and up", -600, -290, false, false},
-        {"far right and down", sw - 100, sh - 60, true, true},
-        {"right of the screen, up", sw + 200, -400, true, false},
-        {"left, below the screen", -900, sh + 300, false, true},
-    };
-    for (const Place& p : places) {
-        SCOPED_TRACE(p.name);
-        SetWindowPos(hwnd, nullptr, p.x, p.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-        RECT r;
-        GetWindowRect(hwnd, &r);
-        ASSERT_EQ(r.left, p.x);
-        ASSERT_EQ(r.top, p.y);
-        DialogAnswerer a;
-        Open(IDM_ABOUT, &a);
-        ASSERT_EQ(a.seen.size(), 1u);
-        const RECT& d = a.seen[0].rect;
-        EXPECT_EQ(d.left, p.flushRight ? sw - (d.right - d.left) : 0);
-        EXPECT_EQ(d.top, p.flushBottom ? sh - (d.bottom - d.top) : 0);
+        // Centred: the centres agree within a pixel.
+        EXPECT_LE(std::abs((d.rect.left + d.rect.right) - (main.left + main.right)), 1);
+        EXPECT_LE(std::abs((d.rect.top + d.rect.bottom) - (main.top + main.bottom)), 1);
+        if (c.command == IDM_OPTIONS) {
+            ExpectShows(shown, c.shown);
+            EXPECT_EQ(OptDiscCount, c.stored.discs);
+            EXPECT_EQ(OptPlayMode, c.stored.mode);
+            EXPECT_EQ(OptSpeed, c.stored.speed);
+            EXPECT_EQ(TimerInterval, c.stored.interval);
+        }
+        // The game under way is left alone.
+        EXPECT_EQ(BoardText(), board);
+        EXPECT_EQ(PlayMode, ManualPlay);
     }
 }
 

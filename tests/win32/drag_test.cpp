@@ -14,7 +14,6 @@
 #include "logic/board.h"
 #include "logic/game.h"
 #include "res/resource.h"
-#include "shell/gameflow.h"
 #include "shell/keys.h"
 #include "support.h"
 #include "view/drag.h"
@@ -414,20 +413,6 @@ INSTANTIATE_TEST_SUITE_P(Table, DiscDragIgnoredPress, ::testing::ValuesIn(Ignore
                              return std::string(info.param.name);
                          });
 
-void CursorTo(HWND hwnd, POINT client)
-{
-    ClientToScreen(hwnd, &client);
-    SetCursorPos(client.x, client.y);
-}
-
-void ButtonInput(DWORD flags)
-{
-    INPUT in = {};
-    in.type = INPUT_MOUSE;
-    in.mi.dwFlags = flags;
-    SendInput(1, &in, sizeof in);
-}
-
 POINT CursorInClient(HWND hwnd)
 {
     POINT p;
@@ -584,30 +569,6 @@ TEST_F(DiscDrag, NewGameDuringADragEndsItWithoutDroppingTheDisc)
     EXPECT_EQ(Pixel(hwnd, SlotCenter(0, 0, 1)), Green);
     ExpectIdle();
     EXPECT_TRUE(answers.seen.empty());
-}
-
-TEST_F(DiscDrag, NewAutomaticGameDuringADragLeavesTheSolverItsBoard)
-{
-    Press(hwnd, Air(1));
-    Move(hwnd, Air(2));
-    OptPlayMode = AutomaticPlay;
-    SendMessageA(hwnd, WM_COMMAND, IDM_NEWGAME, 0);
-    Pump();
-    Release(hwnd, Air(2));
-    EXPECT_EQ(MoveCount, 0);
-    EXPECT_EQ(StackOf(1), "321");
-
-    for (int tick = 1; tick <= 7; ++tick) {
-        SendMessageA(hwnd, WM_TIMER, TimerId, 0);
-        ASSERT_EQ(MoveCount, tick);
-        if (tick < 7) {
-            ASSERT_TRUE(answers.seen.empty()) << "tick " << tick << " refused";
-        }
-    }
-    EXPECT_TRUE(IsSolved());
-    ASSERT_EQ(answers.seen.size(), 1u);
-    EXPECT_EQ(answers.seen[0].caption, "Geschafft !!!");
-    EXPECT_EQ(ResultText, ComputerText(7, 7));
 }
 
 }  // namespace

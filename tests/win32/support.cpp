@@ -250,6 +250,32 @@ void Type(HWND hwnd, const std::string& keys)
         SendMessageA(hwnd, WM_CHAR, static_cast<unsigned char>(c), 0);
 }
 
+void CursorTo(HWND hwnd, POINT client)
+{
+    ClientToScreen(hwnd, &client);
+    SetCursorPos(client.x, client.y);
+}
+
+void ButtonInput(DWORD flags)
+{
+    INPUT in = {};
+    in.type = INPUT_MOUSE;
+    in.mi.dwFlags = flags;
+    SendInput(1, &in, sizeof in);
+}
+
+void KeyInput(const char* keys)
+{
+    for (; *keys; ++keys)
+        for (DWORD up : {0, KEYEVENTF_KEYUP}) {
+            INPUT in = {};
+            in.type = INPUT_KEYBOARD;
+            in.ki.wVk = static_cast<WORD>(VkKeyScanA(*keys) & 0xFF);
+            in.ki.dwFlags = up;
+            SendInput(1, &in, sizeof in);
+        }
+}
+
 void* PatchImport(const char* dll, const char* function, void* replacement)
 {
     auto* base = reinterpret_cast<BYTE*>(GetModuleHandleA(nullptr));

@@ -78,6 +78,11 @@ void Press(HWND hwnd, POINT p);
 void Move(HWND hwnd, POINT p);
 void Release(HWND hwnd, POINT p);
 void Type(HWND hwnd, const std::string& keys);
+// Real input, as the system routes it: the cursor to a client point of the window, a
+// mouse button event, the keys of a text typed to whatever has the focus.
+void CursorTo(HWND hwnd, POINT client);
+void ButtonInput(DWORD flags);
+void KeyInput(const char* keys);
 
 // A top-down 32-bpp DIB section selected into a memory DC; what is drawn into it is
 // read back from its bits.
