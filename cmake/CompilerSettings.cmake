@@ -31,7 +31,7 @@ endfunction()
 # target -fdata-sections moves zero-filled variables out of .bss into the file.
 function(tolmar_size_options target)
     if(MINGW)
-        target_compile_options(${target} PRIVATE $<$<CONFIG:Release>:-Os -fno-exceptions
+        target_compile_options(${target} PRIVATE $<$<CONFIG:Release>:-Oz -fno-exceptions
             -fno-asynchronous-unwind-tables -fno-unwind-tables -ffunction-sections>)
         get_target_property(type ${target} TYPE)
         if(type STREQUAL "EXECUTABLE")

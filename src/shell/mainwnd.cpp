@@ -28,6 +28,23 @@ ATOM RegisterMainClass(HINSTANCE instance)
     return RegisterClassA(&wc);
 }
 
+// An ANSI window hands its text over through the system's code page, which has no
+// umlaut outside Windows-1252, and the caption is drawn from what WM_GETTEXT returns.
+// This Unicode front answers the text messages itself and passes every other message
+// on to MainWndProc, converted as the system converts for any ANSI procedure.
+static WNDPROC ClassProc;
+
+static LRESULT CALLBACK UnicodeTextProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    switch (msg) {
+    case WM_SETTEXT:
+    case WM_GETTEXT:
+    case WM_GETTEXTLENGTH:
+        return DefWindowProcW(hwnd, msg, wParam, lParam);
+    }
+    return CallWindowProcW(ClassProc, hwnd, msg, wParam, lParam);
+}
+
 BOOL CreateMainWindow(HINSTANCE instance, int showCommand)
 {
     AppInstance = instance;
@@ -35,10 +52,9 @@ BOOL CreateMainWindow(HINSTANCE instance, int showCommand)
                                 CW_USEDEFAULT, 640, 316, nullptr, nullptr, instance, nullptr);
     if (!hwnd)
         return FALSE;
-    // An ANSI window takes its text through the system's code page, which would lose
-    // the umlaut outside Windows-1252. The default procedure called directly stores the
-    // title as UTF-16, and the caption shows that.
-    DefWindowProcW(hwnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(Title));
+    ClassProc = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(UnicodeTextProc)));
+    SetWindowTextW(hwnd, Title);
     ShowWindow(hwnd, showCommand);
     UpdateWindow(hwnd);
     return TRUE;

@@ -46,10 +46,9 @@ void RestoreStartValues()
 
 std::string TextOf(HWND hwnd)
 {
-    // The text as the window keeps it, in UTF-16; a WM_GETTEXT through the ANSI main
-    // window would pass through the code page first.
+    // Read as the system reads it to draw a caption: in UTF-16, through WM_GETTEXT.
     wchar_t wide[1024] = {};
-    InternalGetWindowText(hwnd, wide, 1024);
+    GetWindowTextW(hwnd, wide, 1024);
     char bytes[2048] = {};
     WideCharToMultiByte(1252, 0, wide, -1, bytes, sizeof bytes, nullptr, nullptr);
     return bytes;
