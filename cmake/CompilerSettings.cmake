@@ -27,12 +27,15 @@ endfunction()
 
 # The program's own code in a release build: small rather than fast (nothing in it is
 # hot), no exceptions and no unwind tables (it throws none), and every function and
-# object in a section of its own so that the linker drops what nothing calls.
+# object in a section of its own so that the linker drops what nothing calls. The
+# benchmarks build it once more with -O3 to show what the small code costs in speed.
+set(TOLMAR_RELEASE_OPT -Os CACHE STRING
+    "Optimisation of the program's own code in a release build")
 function(tolmar_size_options target)
     if(MINGW)
-        target_compile_options(${target} PRIVATE $<$<CONFIG:Release>:-Os -fno-exceptions
-            -fno-asynchronous-unwind-tables -fno-unwind-tables -ffunction-sections
-            -fdata-sections>)
+        target_compile_options(${target} PRIVATE $<$<CONFIG:Release>:${TOLMAR_RELEASE_OPT}
+            -fno-exceptions -fno-asynchronous-unwind-tables -fno-unwind-tables
+            -ffunction-sections -fdata-sections>)
         get_target_property(type ${target} TYPE)
         if(type STREQUAL "EXECUTABLE")
             target_link_options(${target} PRIVATE $<$<CONFIG:Release>:-Wl,--gc-sections>)
