@@ -478,12 +478,14 @@ def bench_drag():
         each = [min(run[key][1]) for run in runs[flag]]
         return statistics.median(each), min(each), max(each)
 
-    rows, unit, by_function = [], None, {}
+    rows, unit, by_function, ratios, overlaps = [], None, {}, [], 0
     for key, (calls, _) in runs["-Os"][0].items():
         area, what = key
         t = {f: fastest(f, key) for f in builds}
         if what.startswith("mouse move") and what.endswith("disc 1"):
             unit = t["-Os"][0]
+        ratios.append(t["-O3"][0] / t["-Os"][0])
+        overlaps += t["-O3"][1] <= t["-Os"][2] and t["-Os"][1] <= t["-O3"][2]
         if calls:
             by_function.setdefault(what, set()).add(
                 ", ".join(f"{n} {c:g}" for n, c in calls.items()))
@@ -498,7 +500,9 @@ def bench_drag():
         "|---|---|--:|--:|--:|--:|--:|"] + rows)
     same = all(run[k][0] == runs["-Os"][0][k][0] for f in builds for run in runs[f]
                for k in run)
-    notes = [f"The calls per operation were {'the same' if same else 'NOT the same'} in "
+    notes = [f"-O3 ÷ -Os from {min(ratios):.2f} to {max(ratios):.2f}; the ranges of the "
+             f"two builds overlap in {overlaps} of the {len(rows)} rows.",
+             f"The calls per operation were {'the same' if same else 'NOT the same'} in "
              "every run of both builds; by function, at "
              + ("both sizes" if all(len(v) == 1 for v in by_function.values())
                 else "the two sizes (NOT the same)") + ":",
