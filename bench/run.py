@@ -1,35 +1,44 @@
 """Runs the benchmarks of Tolmar.exe under Wine and writes docs/BENCHMARKS.md.
 
-Started by scripts/bench, inside a Wine session on a private Xvfb (DISPLAY, WINEPREFIX
-and the build directory in TOLMAR_BUILD_DIR). Each benchmark prints its table and
-replaces its own section of docs/BENCHMARKS.md; sections of benchmarks not run are kept.
+Started by scripts/bench, inside a Wine session on a private Xvfb, with the build
+directories in the environment: TOLMAR_BUILD_DIR (what is run), TOLMAR_BUILD_DIR_O3
+(the same at -O3), TOLMAR_RELEASE_DIR (the i686 Tolmar.exe that ships) and
+TOLMAR_LINKMAP (its link map). Each benchmark prints its table and replaces its own
+section of docs/BENCHMARKS.md; sections of benchmarks not run are kept.
 
     run.py [size] [start] [drag] [cpu] [memory]      (none named: all of them)
 """
 
 import datetime
-import glob
+import hashlib
 import os
 import platform
 import re
 import signal
+import statistics
 import subprocess
 import sys
 import time
 from pathlib import Path
 
 import pefile
-
-sys.path.insert(0, str(Path(__file__).resolve().parent))
-import xdisplay  # noqa: E402
+from PIL import Image, ImageChops
+from Xlib import X, display as xdisplay, error as xerror
 
 ROOT = Path(__file__).resolve().parent.parent
-BUILD = Path(os.environ.get("TOLMAR_BUILD_DIR", ROOT / "build" / "windows"))
-if not BUILD.is_absolute():
-    BUILD = ROOT / BUILD
+
+
+def build_path(variable):
+    return ROOT / os.environ[variable]
+
+
+BUILD = build_path("TOLMAR_BUILD_DIR")
 EXE = BUILD / "Tolmar.exe"
-DRAG_VS_PAINT = BUILD / "bench" / "tolmar_drag_vs_paint.exe"
+RELEASE_EXE = build_path("TOLMAR_RELEASE_DIR") / "Tolmar.exe"
 DOC = ROOT / "docs" / "BENCHMARKS.md"
+WINE_BITS = os.environ.get("TOLMAR_WINE_BITS", "32")
+RUNS_AS = (f"{'an x86-64' if WINE_BITS == '64' else 'the i686'} build, "
+           f"`{os.path.relpath(BUILD, ROOT)}`, under {WINE_BITS}-bit Wine")
 
 TITLE = "Die T\u00fcrme von Tolmar"
 GREEN = (0, 128, 0)
@@ -37,10 +46,8 @@ BROWN = (128, 64, 0)
 BLACK = (0, 0, 0)
 TICK = os.sysconf("SC_CLK_TCK")
 MEASURE_SECONDS = 10.0
-
-
-def command_for(name):
-    return "scripts/bench " + name
+STARTS = 7       # of each program, alternating
+DRAG_RUNS = 7    # of each build, alternating
 
 
 # ---- processes -------------------------------------------------------------------
@@ -64,13 +71,7 @@ def stop(proc):
         except subprocess.TimeoutExpired:
             proc.kill()
             proc.wait()
-    if proc in started:
-        started.remove(proc)
-
-
-def stop_all():
-    for proc in list(started):
-        stop(proc)
+    started.remove(proc)
 
 
 def cpu_ticks(pid):
@@ -85,36 +86,23 @@ def wineserver_pid():
     named after the prefix's device and inode."""
     st = os.stat(os.environ["WINEPREFIX"])
     wanted = "server-%x-%x" % (st.st_dev, st.st_ino)
-    for entry in os.listdir("/proc"):
-        if not entry.isdigit():
-            continue
+    for pid in filter(str.isdigit, os.listdir("/proc")):
         try:
-            with open(f"/proc/{entry}/comm") as f:
-                if not f.read().startswith("wineserver"):
-                    continue
-            if os.path.basename(os.readlink(f"/proc/{entry}/cwd")) == wanted:
-                return int(entry)
+            with open(f"/proc/{pid}/comm") as f:
+                if (f.read().startswith("wineserver")
+                        and os.path.basename(os.readlink(f"/proc/{pid}/cwd")) == wanted):
+                    return int(pid)
         except OSError:
             continue
     return None
 
 
-def xvfb_pid():
-    pid = os.environ.get("BENCH_XVFB_PID", "")
-    return int(pid) if pid.isdigit() else None
-
-
 def memory_kib(pid):
     values = {}
-    with open(f"/proc/{pid}/smaps_rollup") as f:
-        for line in f:
-            m = re.match(r"(\w+):\s+(\d+) kB", line)
-            if m:
-                values[m.group(1)] = int(m.group(2))
-    with open(f"/proc/{pid}/status") as f:
-        for line in f:
-            if line.startswith("VmRSS:"):
-                values["VmRSS"] = int(line.split()[1])
+    for name in (f"/proc/{pid}/smaps_rollup", f"/proc/{pid}/status"):
+        with open(name) as f:
+            values.update((m.group(1), int(m.group(2))) for m in
+                          re.finditer(r"^(\w+):\s+(\d+) kB", f.read(), re.M))
     return {"private": values["Private_Clean"] + values["Private_Dirty"],
             "private_dirty": values["Private_Dirty"], "rss": values["VmRSS"]}
 
@@ -124,43 +112,96 @@ def xdotool(*args):
                    stdout=subprocess.DEVNULL)
 
 
-# ---- the game window as a person sees it -----------------------------------------
+# ---- the screen as a person sees it ----------------------------------------------
+
+class Screen:
+    """The X display seen from outside Wine: its mapped top-level windows, through
+    python-xlib, and their pixels as Pillow images."""
+
+    def __init__(self):
+        self.x = xdisplay.Display()
+        self.root = self.x.screen().root
+        self.width = self.x.screen().width_in_pixels
+        self.height = self.x.screen().height_in_pixels
+
+    def close(self):
+        self.x.close()
+
+    def window(self, title):
+        for window in self.root.query_tree().children:
+            try:
+                if (window.get_attributes().map_state == X.IsViewable
+                        and window.get_wm_name() == title):
+                    return window
+            except xerror.XError:  # gone between the listing and the question
+                pass
+        return None
+
+    def rect(self, window):
+        """(x, y, width, height) of a mapped top-level window, or None."""
+        try:
+            if window.get_attributes().map_state != X.IsViewable:
+                return None
+            g = window.get_geometry()
+            return g.x, g.y, g.width, g.height
+        except xerror.XError:
+            return None
+
+    def find(self, title):
+        window = self.window(title)
+        return window and self.rect(window)
+
+    def _bytes(self, rect):
+        x, y, w, h = rect
+        x0, y0 = max(x, 0), max(y, 0)
+        w, h = min(x + w, self.width) - x0, min(y + h, self.height) - y0
+        data = self.root.get_image(x0, y0, w, h, X.ZPixmap, 0xFFFFFFFF).data
+        return (w, h), data
+
+    def grab(self, rect):
+        size, data = self._bytes(rect)
+        return Image.frombytes("RGB", size, data, "raw", "BGRX")
+
+    def fingerprint(self, rect):
+        return rect, hashlib.blake2b(self._bytes(rect)[1], digest_size=16).digest()
+
+
+def pixels(image, colour):
+    """Every (x, y) of the image whose pixel is exactly colour."""
+    w = image.width
+    return [(i % w, i // w) for i, p in enumerate(image.getdata()) if p == colour]
+
 
 class StartWatch:
     """Polls the screen from the launch of a program until its window has kept the same
     picture for `settle` seconds. Times are seconds from the launch."""
 
-    def __init__(self, display, args, title, settle=1.5, limit=60.0):
-        # A window of an earlier run can outlive its process for a moment, and X may
-        # give the new window the same id: wait until the title is free.
+    def __init__(self, screen, args, title, settle=1.5, limit=60.0):
+        # A window of an earlier run can outlive its process for a moment.
         for _ in range(100):
-            if not display.find(title):
+            if not screen.find(title):
                 break
             time.sleep(0.05)
         else:
             raise RuntimeError(f"{title}: a window of that name is already on the screen")
         t0 = time.perf_counter()
         self.proc = launch(args)
-        self.window = None
-        self.mapped = None
+        window, self.mapped = None, None
         frames = []  # (time, fingerprint), one per change of the picture
         polls = 0
         while True:
             now = time.perf_counter() - t0
             if now > limit:
-                state = ("never mapped" if self.window is None else
-                         f"its picture changed {len(frames)} times")
-                raise RuntimeError(f"{title}: no settled window after {limit:.0f} s, {state}")
-            if self.window is None:
-                for window in display.mapped_windows():
-                    if display.name(window) == title:
-                        self.window, self.mapped = window, now
-                        break
-            if self.window is not None:
-                rect = display.window_rect(self.window)
+                raise RuntimeError(f"{title}: no settled window after {limit:.0f} s, "
+                                   f"{len(frames)} pictures seen")
+            if window is None:
+                window = screen.window(title)
+                self.mapped = now if window else None
+            if window is not None:
+                rect = screen.rect(window)
                 if rect is None:
                     raise RuntimeError(f"{title}: the window went away")
-                fp = display.fingerprint(rect)
+                fp = screen.fingerprint(rect)
                 polls += 1
                 if not frames or frames[-1][1] != fp:
                     frames.append((now, fp))
@@ -177,10 +218,10 @@ class StartWatch:
 class Board:
     """Screen positions of the board, read from the picture of a fresh game."""
 
-    def __init__(self, display, rect):
-        grabbed = display.grab(rect)
+    def __init__(self, screen, rect):
+        image = screen.grab(rect)
         x0, y0 = rect[0], rect[1]
-        brown = xdisplay.find_colour(grabbed, BROWN)
+        brown = pixels(image, BROWN)
         if not brown:
             raise RuntimeError("no tower base in the picture")
         xs = sorted({x for x, _ in brown})
@@ -193,7 +234,7 @@ class Board:
             raise RuntimeError(f"expected three tower bases, found {len(bases)}")
         self.base_top = y0 + min(y for _, y in brown)
         self.centres = [x0 + x for x in bases]
-        middle = [(x, y) for x, y in xdisplay.find_colour(grabbed, GREEN)
+        middle = [(x, y) for x, y in pixels(image, GREEN)
                   if abs(x0 + x - self.centres[1]) < (self.centres[1] - self.centres[0]) // 2]
         if not middle:
             raise RuntimeError("no disc on the middle tower")
@@ -202,85 +243,108 @@ class Board:
         self.empty_spot = (self.centres[0], (y0 + self.base_top) // 2)
         # The move counter and its caption: in the right half above the discs, the
         # lowest band of rows with black in it (the caption bar's buttons are higher).
-        black = [(x, y) for x, y in xdisplay.find_colour(grabbed, BLACK)
+        black = [(x, y) for x, y in pixels(image, BLACK)
                  if x > rect[2] // 2 and y0 + y < self.top_disc[1] - 30]
         if not black:
             raise RuntimeError("no move counter in the picture")
-        rows = sorted({y for _, y in black})
-        band_top = rows[-1]
+        rows = {y for _, y in black}
+        band_top = max(rows)
         while band_top - 1 in rows:
             band_top -= 1
         text = [(x, y) for x, y in black if y >= band_top]
-        left = min(x for x, _ in text)
-        top = min(y for _, y in text)
+        left, top = min(x for x, _ in text), band_top
         self.counter = (x0 + left, y0 + top, max(x for x, _ in text) - left + 1,
                         max(y for _, y in text) - top + 1)
 
 
-def start_game(display):
-    watch = StartWatch(display, [str(EXE)], TITLE)
-    return watch.proc, watch.rect, Board(display, watch.rect)
+def start_game(screen):
+    watch = StartWatch(screen, [str(EXE)], TITLE)
+    return watch.proc, Board(screen, watch.rect)
 
 
-def counter_changes(display, board, seconds, interval=0.02):
+def counter_changes(screen, board, seconds, interval=0.02):
     """How often the move counter's picture changes within `seconds`."""
-    changes, last = 0, display.fingerprint(board.counter)
+    changes, last = 0, screen.fingerprint(board.counter)
     end = time.perf_counter() + seconds
     while time.perf_counter() < end:
         time.sleep(interval)
-        fp = display.fingerprint(board.counter)
+        fp = screen.fingerprint(board.counter)
         if fp != last:
             changes, last = changes + 1, fp
     return changes
 
 
-def glyph_runs(grabbed):
-    """Runs of pixel columns with black in them: the letters and digits, left to right."""
-    width, height, _ = grabbed
-    inked = [any(xdisplay.pixel(grabbed, x, y) == BLACK for y in range(height))
-             for x in range(width)]
-    runs, start = [], None
-    for x, ink in enumerate(inked + [False]):
-        if ink and start is None:
-            start = x
-        elif not ink and start is not None:
-            runs.append((start, x - 1))
-            start = None
-    return runs
-
-
-def shows_ten_thousand(before, after):
-    """Whether the counter, "00000" in `before`, changed in its first digit only."""
-    runs = glyph_runs(before)
-    if len(runs) < 6 or before[:2] != after[:2]:
-        return False
-    first_digit_left = runs[-6][1] + 1
-    second_digit_left = runs[-4][0]
-    width, height, _ = before
-    changed = [x for x in range(width) for y in range(height)
-               if xdisplay.pixel(before, x, y) != xdisplay.pixel(after, x, y)]
-    return bool(changed) and all(first_digit_left <= x < second_digit_left for x in changed)
-
-
-def wait_until_counter_settles(display, board, quiet=1.0, limit=300.0):
-    last, since = display.fingerprint(board.counter), time.perf_counter()
-    start = since
+def wait_until_counter_settles(screen, board, quiet=1.0, limit=300.0):
+    last = screen.fingerprint(board.counter)
+    start = since = time.perf_counter()
     while time.perf_counter() - since < quiet:
         if time.perf_counter() - start > limit:
             raise RuntimeError("the move counter does not settle")
         time.sleep(0.05)
-        fp = display.fingerprint(board.counter)
+        fp = screen.fingerprint(board.counter)
         if fp != last:
             last, since = fp, time.perf_counter()
 
 
-# ---- 1. sizes --------------------------------------------------------------------
+def shows_ten_thousand(before, after):
+    """Whether the counter, "00000" in `before`, changed in its first digit only."""
+    px = before.load()
+    inked = [any(px[x, y] == BLACK for y in range(before.height))
+             for x in range(before.width)] + [False]
+    # Runs of columns with black in them: the letters and digits, left to right.
+    starts = [x for x in range(len(inked)) if inked[x] and (x == 0 or not inked[x - 1])]
+    ends = [x for x in range(len(inked) - 1) if inked[x] and not inked[x + 1]]
+    if len(starts) < 6 or before.size != after.size:
+        return False
+    changed = ImageChops.difference(before, after).getbbox()
+    return bool(changed) and ends[-6] < changed[0] and changed[2] <= starts[-4]
 
-def wine_dll_dir():
-    for d in glob.glob("/usr/lib/*/wine/i386-windows") + glob.glob("/usr/lib/wine/i386-windows"):
-        if os.path.isdir(d):
-            return d
-    return None
+
+# ---- 1. size ---------------------------------------------------------------------
+
+ORIGINS = ["the program's own code and data", "C start-up and runtime", "resources",
+           "imports", "exports", "relocations", "headers", "alignment padding"]
+
+
+def origins_by_section(map_file):
+    """{output section: {origin: bytes}} from the linker's map of Tolmar.exe."""
+    text = map_file.read_text().split("Linker script and memory map", 1)[1]
+    # A long name stands on a line of its own, the address and size on the next.
+    text = re.sub(r"\n( ?\.\S+)\n\s+0x", r"\n\1 0x", text)
+    entries, section = [], None
+    for line in text.splitlines():
+        m = re.match(r"(\.\S+)\s+0x[0-9a-f]+\s+0x[0-9a-f]+", line)
+        if m:
+            section = m.group(1)
+            continue
+        m = re.match(r" (\S+)\s+0x[0-9a-f]+\s+0x([0-9a-f]+)\s*(.*)", line)
+        if m and section:
+            entries.append((section, m.group(1), int(m.group(2), 16), m.group(3)))
+        # Words the linker script puts in: the ends of the constructor lists and of
+        # the import directory.
+        m = re.match(r"\s+0x[0-9a-f]+\s+0x([0-9a-f]+)\s+(BYTE|SHORT|LONG|QUAD)\b", line)
+        if m and section:
+            entries.append((section, m.group(2), int(m.group(1), 16), "linker script"))
+    # Members of import libraries: each brings a piece of the import tables and, for
+    # what is called without __declspec(dllimport), a jump through them.
+    importers = {f for _, name, _, f in entries if name.startswith(".idata$")}
+    table = {}
+    for section, name, size, origin in entries:
+        if name == "*fill*":
+            kind = "alignment padding"
+        elif section == ".rsrc":
+            kind = "resources"
+        elif origin == "dll stuff":  # what the linker makes itself
+            kind = {".edata": "exports", ".reloc": "relocations"}[section]
+        elif origin in importers or (origin == "linker script" and section == ".idata"):
+            kind = "imports"
+        elif origin.startswith("/") or origin == "linker script":
+            kind = "C start-up and runtime"
+        else:
+            kind = "the program's own code and data"
+        row = table.setdefault(section, dict.fromkeys(ORIGINS, 0))
+        row[kind] += size
+    return table
 
 
 def section_name(s):
@@ -288,115 +352,189 @@ def section_name(s):
 
 
 def bench_size():
-    pe = pefile.PE(str(EXE))
-    size = EXE.stat().st_size
-    symbols = pe.FILE_HEADER.NumberOfSymbols
-    debug = [section_name(s) for s in pe.sections if section_name(s).startswith(".debug")]
+    pe = pefile.PE(str(RELEASE_EXE))
+    size = RELEASE_EXE.stat().st_size
+    linkmap = build_path("TOLMAR_LINKMAP")
+    relinked = linkmap.parent / "Tolmar.exe"
+    if relinked.read_bytes() != RELEASE_EXE.read_bytes():
+        raise RuntimeError(f"{relinked} is not byte for byte {RELEASE_EXE}: no map of it")
+    by_map = origins_by_section(linkmap)
+
+    def cells(values):
+        return " | ".join(f"{v:,}" if v else "" for v in values)
+
+    headers = pe.OPTIONAL_HEADER.SizeOfHeaders
+    totals = dict.fromkeys(ORIGINS, 0)
+    totals["headers"] = headers
+    rows = [f"| headers and section table | {headers:,} | "
+            f"{cells(headers if k == 'headers' else 0 for k in ORIGINS)} |"]
+    for s in pe.sections:
+        name = section_name(s)
+        # The section table keeps eight characters of a name.
+        found = [v for k, v in by_map.items() if k[:8] == name]
+        if s.SizeOfRawData == 0 or not found:
+            continue
+        row = dict(found[0])
+        row["alignment padding"] += s.SizeOfRawData - sum(row.values())
+        if row["alignment padding"] < 0:
+            raise RuntimeError(f"the map gives {name} more bytes than the file has")
+        for k in ORIGINS:
+            totals[k] += row[k]
+        rows.append(f"| `{name}` | {s.SizeOfRawData:,} | {cells(row[k] for k in ORIGINS)} |")
+    rows.append(f"| **all of `Tolmar.exe`** | **{size:,}** | "
+                f"{cells(totals[k] for k in ORIGINS)} |")
+    table = "\n".join(["| section | bytes in the file | " + " | ".join(ORIGINS) + " |",
+                       "|---|--:|" + "--:|" * len(ORIGINS)] + rows)
+
+    stripped = pe.FILE_HEADER.NumberOfSymbols == 0 and not any(
+        section_name(s).startswith(".debug") for s in pe.sections)
     dlls = [(e.dll.decode(), len(e.imports)) for e in pe.DIRECTORY_ENTRY_IMPORT]
-    wine_dir = wine_dll_dir()
-    stripped = symbols == 0 and not debug
-    rows = [f"| `Tolmar.exe` | {size:,} | {size / 1024:.1f} | "
-            f"{'stripped' if stripped else 'NOT stripped'}: {symbols} symbols, "
-            f"{len(debug)} debug sections |"]
-    for dll, count in dlls:
-        builtin = os.path.join(wine_dir, dll.lower()) if wine_dir else None
-        if builtin and os.path.exists(builtin):
-            b = os.path.getsize(builtin)
-            sizes = f"{b:,} | {b / 1024:.1f}"
-        else:
-            sizes = "– | –"
-        rows.append(f"| {dll} (Wine's built-in) | {sizes} | {count} functions imported |")
-    sections = " · ".join(f"`{section_name(s)}` {s.SizeOfRawData:,}" for s in pe.sections)
-    system = ("kernel32.dll", "user32.dll", "gdi32.dll", "msvcrt.dll")
-    runtime = [d for d, _ in dlls if d.lower() not in system]
-    table = "\n".join(["| file | bytes | KiB | notes |", "|---|--:|--:|---|"] + rows)
+    system = {"gdi32.dll", "kernel32.dll", "msvcrt.dll", "user32.dll"}
     notes = [
-        f"Sections of `Tolmar.exe` (bytes in the file): {sections}.",
-        "Static: it imports only DLLs of the system, no compiler runtime DLL."
-        if not runtime else f"NOT static: it also imports {', '.join(runtime)}.",
-        "The DLL sizes are those of Wine's PE builds in "
-        f"`{wine_dir}`, for scale only: they are part of the system, not of the program.",
+        f"**{size:,} bytes, {'within' if size <= 32768 else 'OVER'} the 32,768 of "
+        f"32 KiB**, {'stripped' if stripped else 'NOT stripped'}. It imports "
+        + ", ".join(f"{n} functions from {d}" for d, n in dlls) + ": "
+        + ("only DLLs of the system, no compiler runtime DLL." if
+           {d.lower() for d, _ in dlls} <= system else "NOT only DLLs of the system."),
     ]
     return table, notes
 
 
-# ---- 2. start to first paint -----------------------------------------------------
+# ---- 2. start to first complete picture ------------------------------------------
 
 def bench_start():
-    display = xdisplay.Display()
-    results = []
+    programs = [("Tolmar.exe", [str(EXE)], TITLE), ("winemine", ["winemine"], "WineMine")]
+    screen = Screen()
+    watches = {name: [] for name, _, _ in programs}
     try:
-        programs = [("`wine winemine`", ["winemine"], "WineMine"),
-                    ("`wine Tolmar.exe`", [str(EXE)], TITLE)]
         # One untimed start of each first, so neither pays alone for loading Wine's DLLs.
         for _, args, title in programs:
-            stop(StartWatch(display, args, title, settle=0.5).proc)
-        for label, args, title in programs:
-            watch = StartWatch(display, args, title)
-            stop(watch.proc)
-            results.append((label, watch))
+            stop(StartWatch(screen, args, title, settle=0.5).proc)
+        for _ in range(STARTS):
+            for name, args, title in programs:
+                watch = StartWatch(screen, args, title)
+                stop(watch.proc)
+                watches[name].append(watch)
     finally:
-        display.close()
-    mine, tolmar = results[0][1], results[1][1]
-    rows = [f"| {label} | {w.rect[2]} × {w.rect[3]} | {w.mapped * 1000:.0f} | "
+        screen.close()
+
+    rows = [f"| {i + 1} | {name} | {w.rect[2]} × {w.rect[3]} | {w.mapped * 1000:.0f} | "
             f"{w.first_picture * 1000:.0f} | {w.changes} | {w.poll_ms:.1f} |"
-            for label, w in results]
+            for i in range(STARTS) for name, _, _ in programs
+            for w in [watches[name][i]]]
+    median = {name: (statistics.median(w.mapped for w in ws),
+                     statistics.median(w.first_picture for w in ws))
+              for name, ws in watches.items()}
+    rows += [f"| median | **{name}** | | {m * 1000:.0f} | **{p * 1000:.0f}** | | |"
+             for name, (m, p) in median.items()]
     table = "\n".join([
-        "| started with | window | mapped, ms | first complete picture, ms | "
+        "| start | program | window | mapped, ms | first complete picture, ms | "
         "pictures seen | poll interval, ms |",
-        "|---|---|--:|--:|--:|--:|"] + rows)
-    ratio = tolmar.first_picture / mine.first_picture
+        "|--:|---|---|--:|--:|--:|--:|"] + rows)
+    pairs = [t.first_picture / m.first_picture
+             for t, m in zip(watches["Tolmar.exe"], watches["winemine"])]
     notes = [
-        f"**Ratio Tolmar.exe ÷ winemine, start to first complete picture: {ratio:.2f}** "
-        f"(mapped: {tolmar.mapped / mine.mapped:.2f}).",
+        f"**Ratio of the medians, Tolmar.exe ÷ winemine, start to first complete picture: "
+        f"{median['Tolmar.exe'][1] / median['winemine'][1]:.2f}** (mapped: "
+        f"{median['Tolmar.exe'][0] / median['winemine'][0]:.2f}). The ratio within each "
+        f"pair of starts ranged from {min(pairs):.2f} to {max(pairs):.2f}.",
+        "A picture is seen on average half a poll interval after it is complete; the "
+        "median poll interval was " + " and ".join(
+            f"{statistics.median(w.poll_ms for w in ws):.1f} ms for {name}"
+            for name, ws in watches.items()) + " (reading a larger window takes longer).",
     ]
     return table, notes
 
 
-# ---- 3. drag against repaint -----------------------------------------------------
+# ---- 3. drag against repaint, -Oz against -O3 ------------------------------------
+
+def drag_run(exe):
+    """{(client area, operation): ({function: calls per operation}, [µs per operation
+    of each batch])} of one run."""
+    out = subprocess.run(["wine", str(exe)], cwd=ROOT, check=True, stdout=subprocess.PIPE,
+                         stderr=subprocess.DEVNULL, timeout=300).stdout.decode("cp1252")
+    result = {}
+    for line in out.splitlines():
+        if "\t" not in line:
+            continue
+        kind, area, what, *rest = line.rstrip("\r").split("\t")
+        calls, batches = result.setdefault((area, what), ({}, []))
+        if kind == "calls":
+            calls[rest[0]] = float(rest[1])
+        elif kind == "batch":
+            batches.append(float(rest[0]))
+    return result
+
 
 def bench_drag():
-    out = subprocess.run(["wine", str(DRAG_VS_PAINT)], cwd=ROOT, check=True,
-                         stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, timeout=300)
-    # The program prints Windows-1252, like every 8-bit text of the game.
-    text = out.stdout.decode("cp1252").replace("\r\n", "\n").strip()
-    table, _, breakdown = text.partition("\n\n")
-    return table, [breakdown]
+    builds = {"-Oz": BUILD, "-O3": build_path("TOLMAR_BUILD_DIR_O3")}
+    runs = {flag: [] for flag in builds}
+    for _ in range(DRAG_RUNS):
+        for flag, build in builds.items():
+            runs[flag].append(drag_run(build / "bench" / "tolmar_drag_vs_paint.exe"))
+
+    def fastest(flag, key):
+        """The median over the runs of each run's fastest batch, and their range."""
+        each = [min(run[key][1]) for run in runs[flag]]
+        return statistics.median(each), min(each), max(each)
+
+    rows, unit, by_function, ratios, overlaps = [], None, {}, [], 0
+    for key, (calls, _) in runs["-Oz"][0].items():
+        area, what = key
+        t = {f: fastest(f, key) for f in builds}
+        if what.startswith("mouse move") and what.endswith("disc 1"):
+            unit = t["-Oz"][0]
+        ratios.append(t["-O3"][0] / t["-Oz"][0])
+        overlaps += t["-O3"][1] <= t["-Oz"][2] and t["-Oz"][1] <= t["-O3"][2]
+        if calls:
+            by_function.setdefault(what, set()).add(
+                ", ".join(f"{n} {c:g}" for n, c in calls.items()))
+        rows.append(
+            f"| {area.replace('x', ' × ')} | {what} | {f'{sum(calls.values()):g}' if calls else '–'} | "
+            + " | ".join("%.1f (%.0f–%.0f)" % t[f] for f in builds)
+            + f" | {t['-O3'][0] / t['-Oz'][0]:.2f} | "
+            + (f"{t['-Oz'][0] / unit:.1f} |" if calls else "– |"))
+    table = "\n".join([
+        "| client area | operation | GDI/USER calls | µs at -Oz (range over the runs) | "
+        "µs at -O3 (range) | -O3 ÷ -Oz | relative to a mouse move, disc 1, at -Oz |",
+        "|---|---|--:|--:|--:|--:|--:|"] + rows)
+    same = all(run[k][0] == runs["-Oz"][0][k][0] for f in builds for run in runs[f]
+               for k in run)
+    notes = [f"-O3 ÷ -Oz from {min(ratios):.2f} to {max(ratios):.2f}; the ranges of the "
+             f"two builds overlap in {overlaps} of the {len(rows)} rows.",
+             f"The calls per operation were {'the same' if same else 'NOT the same'} in "
+             "every run of both builds; by function, at "
+             + ("both sizes" if all(len(v) == 1 for v in by_function.values())
+                else "the two sizes (NOT the same)") + ":",
+             "\n".join(f"- {what}: {'; '.join(sorted(v))}" for what, v in by_function.items())]
+    return table, notes
 
 
 # ---- 4. CPU ----------------------------------------------------------------------
 
-def cpu_sample(pids):
-    return {name: cpu_ticks(pid) for name, pid in pids.items() if pid}
-
-
-def cpu_percent(before, after, seconds):
-    return {name: (after[name] - before[name]) * 100.0 / TICK / seconds for name in before}
-
-
 def measure_cpu(pids, work):
-    """Per cent of one core used by each process while work() runs."""
-    before, t0 = cpu_sample(pids), time.perf_counter()
+    """Per cent of one core used by each process while work() runs, and the seconds."""
+    before, t0 = {n: cpu_ticks(p) for n, p in pids.items()}, time.perf_counter()
     work()
-    after, t1 = cpu_sample(pids), time.perf_counter()
-    return cpu_percent(before, after, t1 - t0), t1 - t0
+    after, t1 = {n: cpu_ticks(p) for n, p in pids.items()}, time.perf_counter()
+    return {n: (after[n] - before[n]) * 100.0 / TICK / (t1 - t0) for n in pids}, t1 - t0
 
 
-def open_options(display):
+def open_options(screen):
     xdotool("key", "alt+s")
     time.sleep(0.3)
     xdotool("key", "o")
     for _ in range(100):
-        rect = display.find("Optionen")
+        rect = screen.find("Optionen")
         if rect:
             return rect
         time.sleep(0.05)
     raise RuntimeError("the Options dialog did not open")
 
 
-def choose_fast_automatic_nine(display):
+def choose_fast_automatic_nine(screen):
     """Options: automatic, fastest speed, 9 discs; then a new game."""
-    x, y, w, h = open_options(display)
+    x, y, w, h = open_options(screen)
     time.sleep(0.3)
     # The dialog is 162 × 138 dialog units inside a 3-pixel frame, under its caption.
     # The speed scroll bar spans 36..121 × 65..73 with its left arrow at the start.
@@ -404,8 +542,7 @@ def choose_fast_automatic_nine(display):
     # until the thumb reaches the pointer; held on the arrow, it steps the rest of the
     # way (5 ms a step) to the fastest speed, 100 ms.
     scale = (w - 6) / 162
-    client_top = y + h - 3 - round(138 * scale)
-    bar_y = client_top + round(69 * scale)
+    bar_y = y + h - 3 - round(138 * scale) + round(69 * scale)
     for units, seconds in ((52, 1.5), (39, 2.5)):
         xdotool("mousemove", x + 3 + round(units * scale), bar_y, "mousedown", "1")
         time.sleep(seconds)
@@ -414,7 +551,7 @@ def choose_fast_automatic_nine(display):
     xdotool("key", "alt+9")
     xdotool("key", "Return")
     for _ in range(100):
-        if not display.find("Optionen"):
+        if not screen.find("Optionen"):
             break
         time.sleep(0.05)
     time.sleep(0.2)
@@ -423,26 +560,14 @@ def choose_fast_automatic_nine(display):
     xdotool("key", "n")
 
 
-def drag_back_and_forth(board, seconds, step=6, pause=0.01):
-    """One xdotool run that sweeps the cursor between the outer towers."""
-    y = board.base_top - (board.base_top - board.top_disc[1]) * 2
-    xs = list(range(board.centres[0], board.centres[2], step))
-    path = xs + xs[::-1]
-    moves = int(seconds / pause)
-    args = []
-    for i in range(moves):
-        args += ["mousemove", path[i % len(path)], y, "sleep", pause]
-    t0 = time.perf_counter()
-    xdotool(*args)
-    return moves, time.perf_counter() - t0
-
-
 def bench_cpu():
-    display = xdisplay.Display()
+    screen = Screen()
     game = None
     try:
-        game, _, board = start_game(display)
-        pids = {"Tolmar.exe": game.pid, "wineserver": wineserver_pid(), "Xvfb": xvfb_pid()}
+        game, board = start_game(screen)
+        pids = {"Tolmar.exe": game.pid, "wineserver": wineserver_pid(),
+                "Xvfb": int(os.environ.get("BENCH_XVFB_PID") or 0)}
+        pids = {n: p for n, p in pids.items() if p}
         rows = []
 
         time.sleep(1.0)
@@ -452,23 +577,24 @@ def bench_cpu():
         xdotool("mousemove", *board.empty_spot, "click", "1")
         xdotool("mousemove", *board.top_disc, "mousedown", "1")
         time.sleep(0.2)
-        grabbed = display.grab((*board.top_disc, 1, 1))
-        if xdisplay.pixel(grabbed, 0, 0) == GREEN:
+        if screen.grab((*board.top_disc, 1, 1)).getpixel((0, 0)) == GREEN:
             raise RuntimeError("the press did not lift the middle tower's top disc")
-        sent = {}
-
-        def drag():
-            sent["moves"], sent["secs"] = drag_back_and_forth(board, MEASURE_SECONDS)
-
-        usage, secs = measure_cpu(pids, drag)
+        # One xdotool run sweeps the cursor between the outer towers.
+        y = board.base_top - (board.base_top - board.top_disc[1]) * 2
+        xs = list(range(board.centres[0], board.centres[2], 6))
+        path, pause = xs + xs[::-1], 0.01
+        moves = int(MEASURE_SECONDS / pause)
+        sweep = [a for i in range(moves) for a in
+                 ("mousemove", path[i % len(path)], y, "sleep", pause)]
+        usage, secs = measure_cpu(pids, lambda: xdotool(*sweep))
         xdotool("mousemove", *board.top_disc, "mouseup", "1")
         rows.append(("dragging a disc back and forth", usage, secs,
-                     f"{sent['moves']} pointer moves, {sent['moves'] / sent['secs']:.0f}/s"))
+                     f"{moves} pointer moves, {moves / secs:.0f}/s"))
 
         time.sleep(0.5)
-        choose_fast_automatic_nine(display)
+        choose_fast_automatic_nine(screen)
         time.sleep(0.5)
-        seen = counter_changes(display, board, 2.0)
+        seen = counter_changes(screen, board, 2.0)
         if seen < 15:
             raise RuntimeError(f"automatic play made {seen} moves in 2 s, not about 20")
         usage, secs = measure_cpu(pids, lambda: time.sleep(MEASURE_SECONDS))
@@ -477,13 +603,12 @@ def bench_cpu():
     finally:
         if game:
             stop(game)
-        display.close()
+        screen.close()
 
-    names = [n for n, pid in pids.items() if pid]
     table = "\n".join(
-        ["| while | " + " | ".join(f"{n}, % of a core" for n in names) + " | over, s | input |",
-         "|---|" + "--:|" * len(names) + "--:|---|"] +
-        [f"| {what} | " + " | ".join(f"{u[n]:.1f}" for n in names) + f" | {secs:.1f} | {note} |"
+        ["| while | " + " | ".join(f"{n}, % of a core" for n in pids) + " | over, s | input |",
+         "|---|" + "--:|" * len(pids) + "--:|---|"] +
+        [f"| {what} | " + " | ".join(f"{u[n]:.1f}" for n in pids) + f" | {secs:.1f} | {note} |"
          for what, u, secs, note in rows])
     return table, []
 
@@ -492,30 +617,30 @@ def bench_cpu():
 
 def bench_memory():
     moves = 10000  # the check of the counter at the end knows only "10000"
-    display = xdisplay.Display()
+    screen = Screen()
     game = None
     try:
-        game, _, board = start_game(display)
+        game, board = start_game(screen)
         time.sleep(2.0)
         at_start = memory_kib(game.pid)
-        counter_at_start = display.grab(board.counter)
+        counter_at_start = screen.grab(board.counter)
 
         xdotool("mousemove", *board.empty_spot, "click", "1")
         time.sleep(0.3)
         t0 = time.perf_counter()
         # "21" then "12": disc 1 to the left tower and back; each pair is one move.
         xdotool("type", "--delay", "1", "2112" * (moves // 2))
-        wait_until_counter_settles(display, board)
+        wait_until_counter_settles(screen, board)
         took = time.perf_counter() - t0
-        if display.find("Invalid Move"):
+        if screen.find("Invalid Move"):
             raise RuntimeError("a typed move was refused: keys were lost")
-        if not shows_ten_thousand(counter_at_start, display.grab(board.counter)):
+        if not shows_ten_thousand(counter_at_start, screen.grab(board.counter)):
             raise RuntimeError(f"the move counter does not show {moves}")
         after = memory_kib(game.pid)
     finally:
         if game:
             stop(game)
-        display.close()
+        screen.close()
 
     def row(what, m):
         return f"| {what} | {m['private']:,} | {m['private_dirty']:,} | {m['rss']:,} |"
@@ -533,76 +658,21 @@ def bench_memory():
 
 # ---- the document ----------------------------------------------------------------
 
-BENCHMARKS = {
-    "size": ("1. Size of Tolmar.exe and the DLLs it imports", bench_size, """\
-Read from the PE headers of the release build with `pefile`. The release build is
-linked statically (no compiler runtime DLL) and stripped."""),
-    "start": ("2. Start to first paint, against winemine", bench_start, """\
-Both programs are started the same way, `wine <program>`, in the same prefix, under the
-same running wineserver, on the same display. A poller outside Wine (libX11 through
-ctypes) lists the mapped top-level X windows and reads the window's pixels from the
-screen, about every few milliseconds, from the launch until the picture has not changed
-for 1.5 s. *Mapped* is the first poll that sees the window; *first complete picture* is
-the first poll at which the window shows the picture it then keeps: frame, caption,
-menu bar and the whole client area (for Tolmar the three bases, the three discs, the
-tower numbers and " Zug : 00000"; for winemine the counters, the face and the field).
-Each program has been started and ended once, untimed, before its timed start, and each
-is timed from one run; the resolution is the poll interval. A single start of either
-program is easily delayed by other work on the same cores: rerun to see the spread."""),
-    "drag": ("3. One mouse move during a drag against one full repaint", bench_drag, """\
-`bench/drag_vs_paint.cpp`, linked with the program's own code, creates the real main
-window, sets its client area to each size and lays out nine discs. *Mouse move* is one
-`TrackDrag` (as for one WM_MOUSEMOVE) of the lifted disc, over a sweep from the left to
-the right tower and back. *PaintBoard* is `GetDC`, `PaintBoard`, `ReleaseDC`;
-*WM_PAINT* is `InvalidateRect(…, TRUE)` and `UpdateWindow`, so it includes the erase of
-the background inside Wine. Each operation is followed by what the program does next,
-a turn of its message loop: the `PeekMessage` that finds the queue empty is where Wine
-copies the changed pixels of the window to the X server. Times come from
-`QueryPerformanceCounter` around batches of at least 10 ms; every operation runs 20
-batches in each of three passes over all operations, and both the fastest and the
-median batch are shown: on cores shared with other work, the slower batches mostly
-measure how long the wineserver and the X server wait to be scheduled, so the fastest
-batch is the better estimate of the cost and the ratio is taken from it. Calls are
-counted by pointing the program's import-address-table entries of every gdi32/user32
-function that the drawing code uses at counting stubs; calls that Wine makes internally
-(such as the erase) are not counted."""),
-    "cpu": ("4. CPU while idle, while dragging and during automatic play", bench_cpu, """\
-From `/proc/<pid>/stat` (utime + stime of all threads, clock ticks of 10 ms), over 10 s
-for each state, as per cent of one core; Tolmar.exe as started by `wine Tolmar.exe`,
-with the wineserver of the prefix and the Xvfb of the session beside it (Xvfb also
-handles the synthetic input; the CPU of xdotool itself is not counted). *Dragging*:
-xdotool presses the button on the middle tower's top disc (the benchmark checks that
-it was lifted) and sweeps the pointer between the outer towers in steps of 6 pixels,
-with a 10 ms pause after each move (the rate reached is shown). *Automatic play*: with
-the keyboard and mouse, Options (Alt+S, O), automatic, the button held on the speed
-scroll bar's trough and then on its left arrow until the thumb is at its left end
-(100 ms), 9 discs, OK, then New Game (Alt+S, N); the move counter is watched for 2 s
-before the measurement to show the speed reached."""),
-    "memory": ("5. Private memory after start and after 10,000 moves", bench_memory, """\
-From `/proc/<pid>/smaps_rollup` (Private_Clean + Private_Dirty) and `VmRSS` of
-`/proc/<pid>/status` of the Tolmar.exe process. The moves are typed with xdotool into
-the game window after a click on an empty part of the board: "21" and "12"
-alternately, each pair moving disc 1 to the left tower and back; memory is read once the
-move counter has stopped changing. A lost key would make a pair name an empty or the
-same tower and open the "Invalid Move" box, which the benchmark checks for; it also
-checks that the counter's picture changed from "00000" in its first digit only."""),
-}
+BENCHMARKS = {"size": bench_size, "start": bench_start, "drag": bench_drag,
+              "cpu": bench_cpu, "memory": bench_memory}
 
 
 def machine():
-    cpu = "unknown CPU"
     with open("/proc/cpuinfo") as f:
-        for line in f:
-            if line.startswith("model name"):
-                cpu = line.split(":", 1)[1].strip()
-                break
+        cpu = next((line.split(":", 1)[1].strip() for line in f
+                    if line.startswith("model name")), "unknown CPU")
     wine = subprocess.run(["wine", "--version"], stdout=subprocess.PIPE,
                           text=True).stdout.strip()
-    display = xdisplay.Display()
-    screen = f"{display.width} × {display.height}"
-    display.close()
+    screen = Screen()
+    size = f"{screen.width} × {screen.height}"
+    screen.close()
     return (f"{os.cpu_count()} cores ({cpu}), {platform.system()} {platform.release()}, "
-            f"{wine}, Xvfb {screen} × 24 bit")
+            f"{wine}, Xvfb {size} × 24 bit")
 
 
 def load():
@@ -610,38 +680,15 @@ def load():
         return f.read().split()[0]
 
 
-def section(name, title, method, table, notes, when):
-    body = [f"<!-- bench:{name} -->", f"## {title}", "",
-            f"Command: `{command_for(name)}` · measured {when}", "",
-            method, "", table, ""]
-    for note in notes:
-        body += [note, ""]
-    body.append(f"<!-- /bench:{name} -->")
-    return "\n".join(body)
-
-
-def existing_sections():
-    if not DOC.exists():
-        return {}
-    text = DOC.read_text(encoding="utf-8")
-    return {m.group(1): m.group(0) for m in
-            re.finditer(r"<!-- bench:(\w+) -->.*?<!-- /bench:\1 -->", text, re.S)}
-
-
-def write_doc(sections):
-    head = f"""\
-# Benchmarks
-
-Every table below is made by `scripts/bench`, which builds what it needs and runs all
-benchmarks (in about two minutes) on a private Xvfb screen of 2560 × 1600 pixels, in
-the project's Wine prefix (`build/wineprefix`, or the one `TOLMAR_WINEPREFIX` names);
-`scripts/bench NAME` reruns one of them (size, start, drag, cpu, memory) and replaces
-only its section. Each section says when it was measured and the load average
-of the machine at that moment: numbers taken while other work runs on the same cores
-are noisy, so rerun on a quiet machine before drawing fine conclusions.
-"""
-    parts = [head] + [sections[n] for n in BENCHMARKS if n in sections]
-    DOC.write_text("\n".join(parts).rstrip() + "\n", encoding="utf-8")
+def replace_section(name, text):
+    """Puts text between the section's markers in the document; the title and the
+    description of the method around them are written by hand."""
+    doc, count = re.subn(rf"(<!-- bench:{name} -->\n).*?(<!-- /bench:{name} -->)",
+                         lambda m: m.group(1) + text + m.group(2),
+                         DOC.read_text(encoding="utf-8"), flags=re.S)
+    if count != 1:
+        raise RuntimeError(f"{DOC} has no section {name}")
+    DOC.write_text(doc, encoding="utf-8")
 
 
 def main(argv):
@@ -652,28 +699,30 @@ def main(argv):
               + ", ".join(BENCHMARKS), file=sys.stderr)
         return 2
     where = machine()
-    sections = existing_sections()
     failed = False
     try:
         for name in names:
-            title, run, method = BENCHMARKS[name]
-            when = (f"{datetime.date.today().isoformat()} on {where}, "
-                    f"load average {load()}")
-            print(f"\n## {title}\n", flush=True)
+            load_before = load()
+            print(f"\n## {name}\n", flush=True)
             try:
-                table, notes = run()
-            except (RuntimeError, subprocess.SubprocessError, OSError) as e:
-                print(f"FAILED: {e}", file=sys.stderr)
+                table, notes = BENCHMARKS[name]()
+            except (RuntimeError, subprocess.SubprocessError, OSError, KeyError,
+                    xerror.XError) as e:
+                print(f"FAILED: {e!r}", file=sys.stderr)
                 failed = True
                 continue
-            print(table)
-            for note in notes:
-                print("\n" + note)
-            sections[name] = section(name, title, method, table, notes, when)
-            write_doc(sections)
+            what = (f"read `{os.path.relpath(RELEASE_EXE, ROOT)}`, the i686 build" if name == "size"
+                    else f"ran {RUNS_AS}")
+            text = "\n\n".join(
+                [f"Command: `scripts/bench {name}` · {what} · measured "
+                 f"{datetime.date.today().isoformat()} on {where}, load average "
+                 f"{load_before} before and {load()} after", table] + notes)
+            print(text)
+            replace_section(name, text + "\n")
     finally:
-        stop_all()
-    print(f"\nwritten: {DOC.relative_to(ROOT)}")
+        for proc in list(started):
+            stop(proc)
+    print("\nwritten: docs/BENCHMARKS.md")
     return 1 if failed else 0
 
 

@@ -80,6 +80,12 @@ tolmar_wine_up() {
         tolmar_start_xvfb
     fi
     tolmar_prepare_prefix
+    # Wine draws the caption buttons with Marlett; a prefix without it shows "0 1 r".
+    # Copied on every start, so that prefixes made before this also get it.
+    local fonts="$WINEPREFIX/drive_c/windows/Fonts"
+    if [ ! -f "$fonts/marlett.ttf" ]; then
+        cp "$(dpkg -L fonts-wine | grep -m1 '/marlett\.ttf$')" "$fonts/"
+    fi
     # A server already running for this prefix is someone else's: join it, leave it.
     if [ -z "${TOLMAR_WINE_SESSION:-}" ] && wineserver -p 2>/dev/null; then
         wineboot </dev/null >/dev/null 2>&1
