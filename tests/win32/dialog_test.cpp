@@ -207,61 +207,59 @@ void Leave(HWND dlg, Path path)
 // its settings on OK and Enter only, and shows on opening what was last stored.
 TEST_F(Dialogs, EveryDialogClosesEveryWayAndOnlyAConfirmedOptionsStores)
 {
-    struct Case {
+    struct Shown {
         WPARAM command;  // 0: the result dialog
         const char* caption;
-        const char* text;  // one of its texts with an umlaut
+        const char* texts[2];  // texts with umlauts it must show
+    } const dialogs[] = {
+        {IDM_ABOUT, "Über die Türme von Tolmar", {"Kelvatrix präsentiert", "Die Türme von Tolmar"}},
+        {IDM_RULES, "Spielregeln", {"Nur zwei Regeln müssen befolgt werden:"}},
+        {IDM_REGISTER, "Registrierung", {"Hierfür gibt es einen guten Grund:"}},
+        {0, "Geschafft !!!", {"Die Aufgabe ist gelöst, nun, schauen wir mal wie die Leistung war ...",
+                              "Erste Zeile: 15 Züge,\nzweite Zeile: nicht schlecht."}},
+        {IDM_OPTIONS, "Optionen", {"Mit wievielen Platten möchten Sie spielen ?"}},
+    };
+    struct Case {
+        const Shown* dialog;
         Path path;
         Settings shown = {}, stored = {};  // Options only
-    } const cases[] = {
-        {IDM_ABOUT, "Über die Türme von Tolmar", "Kelvatrix präsentiert", OkButton},
-        {IDM_ABOUT, "Über die Türme von Tolmar", "Die Türme von Tolmar", EnterKey},
-        {IDM_ABOUT, "Über die Türme von Tolmar", "Kelvatrix präsentiert", EscKey},
-        {IDM_ABOUT, "Über die Türme von Tolmar", "Kelvatrix präsentiert", CloseBox},
-        {IDM_RULES, "Spielregeln", "Nur zwei Regeln müssen befolgt werden:", OkButton},
-        {IDM_RULES, "Spielregeln", "Nur zwei Regeln müssen befolgt werden:", EnterKey},
-        {IDM_RULES, "Spielregeln", "Nur zwei Regeln müssen befolgt werden:", EscKey},
-        {IDM_RULES, "Spielregeln", "Nur zwei Regeln müssen befolgt werden:", CloseBox},
-        {IDM_REGISTER, "Registrierung", "Hierfür gibt es einen guten Grund:", OkButton},
-        {IDM_REGISTER, "Registrierung", "Hierfür gibt es einen guten Grund:", EnterKey},
-        {IDM_REGISTER, "Registrierung", "Hierfür gibt es einen guten Grund:", EscKey},
-        {IDM_REGISTER, "Registrierung", "Hierfür gibt es einen guten Grund:", CloseBox},
-        {0, "Geschafft !!!", "Die Aufgabe ist gelöst, nun, schauen wir mal wie die Leistung war ...",
-         OkButton},
-        {0, "Geschafft !!!", "Erste Zeile: 15 Züge,\nzweite Zeile: nicht schlecht.", EnterKey},
-        {0, "Geschafft !!!", "Erste Zeile: 15 Züge,\nzweite Zeile: nicht schlecht.", EscKey},
-        {0, "Geschafft !!!", "Erste Zeile: 15 Züge,\nzweite Zeile: nicht schlecht.", CloseBox},
-        {IDM_OPTIONS, "Optionen", "Mit wievielen Platten möchten Sie spielen ?", EscKey,
-         {3, ManualPlay, 550, 550}, {3, ManualPlay, 550, 550}},
-        {IDM_OPTIONS, "Optionen", "Mit wievielen Platten möchten Sie spielen ?", CloseBox,
-         {3, ManualPlay, 550, 550}, {3, ManualPlay, 550, 550}},
-        {IDM_OPTIONS, "Optionen", "Mit wievielen Platten möchten Sie spielen ?", OkButton,
-         {3, ManualPlay, 550, 550}, {9, AutomaticPlay, 650, 650}},
-        {IDM_OPTIONS, "Optionen", "Mit wievielen Platten möchten Sie spielen ?", EnterKey,
-         {9, AutomaticPlay, 650, 650}, {9, AutomaticPlay, 750, 750}},
     };
+    std::vector<Case> cases;
+    for (const Shown& d : dialogs)
+        if (d.command != IDM_OPTIONS)
+            for (Path path : {OkButton, EnterKey, EscKey, CloseBox})
+                cases.push_back({&d, path});
+    // Options in turn: left twice without storing, then confirmed twice.
+    const Shown* options = &dialogs[4];
+    cases.push_back({options, EscKey, {3, ManualPlay, 550, 550}, {3, ManualPlay, 550, 550}});
+    cases.push_back({options, CloseBox, {3, ManualPlay, 550, 550}, {3, ManualPlay, 550, 550}});
+    cases.push_back({options, OkButton, {3, ManualPlay, 550, 550}, {9, AutomaticPlay, 650, 650}});
+    cases.push_back({options, EnterKey, {9, AutomaticPlay, 650, 650}, {9, AutomaticPlay, 750, 750}});
     lstrcpyA(ResultText, "Erste Zeile: 15 Züge,\nzweite Zeile: nicht schlecht.");
     const std::string board = BoardText();
     for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.caption << ", way " << c.path);
+        SCOPED_TRACE(testing::Message() << c.dialog->caption << ", way " << c.path);
         RECT main;
         GetWindowRect(hwnd, &main);
         OptionsView shown{};
         DialogAnswerer a;
         a.button = 0;
         a.inspect = [&](HWND dlg) {
-            if (c.command == IDM_OPTIONS) {
+            if (c.dialog->command == IDM_OPTIONS) {
                 shown = Read(dlg);
                 ChangeAll(dlg);
             }
             Leave(dlg, c.path);
         };
-        Open(c.command, &a);
+        Open(c.dialog->command, &a);
         ASSERT_EQ(a.seen.size(), 1u);
         EXPECT_EQ(a.forced, 0) << "did not close";
         const SeenDialog& d = a.seen[0];
-        EXPECT_EQ(d.caption, c.caption);
-        EXPECT_NE(std::find(d.texts.begin(), d.texts.end(), c.text), d.texts.end());
+        EXPECT_EQ(d.caption, c.dialog->caption);
+        for (const char* text : c.dialog->texts)
+            if (text) {
+                EXPECT_NE(std::find(d.texts.begin(), d.texts.end(), text), d.texts.end()) << text;
+            }
         for (const std::string& t : d.texts)
             EXPECT_EQ(t.find("The computer needed"), std::string::npos) << t;
         EXPECT_EQ(d.owner, hwnd);
@@ -270,7 +268,7 @@ TEST_F(Dialogs, EveryDialogClosesEveryWayAndOnlyAConfirmedOptionsStores)
         // Centred: the centres agree within a pixel.
         EXPECT_LE(std::abs((d.rect.left + d.rect.right) - (main.left + main.right)), 1);
         EXPECT_LE(std::abs((d.rect.top + d.rect.bottom) - (main.top + main.bottom)), 1);
-        if (c.command == IDM_OPTIONS) {
+        if (c.dialog->command == IDM_OPTIONS) {
             ExpectShows(shown, c.shown);
             EXPECT_EQ(OptDiscCount, c.stored.discs);
             EXPECT_EQ(OptPlayMode, c.stored.mode);
