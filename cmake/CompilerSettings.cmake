@@ -42,6 +42,11 @@ function(tolmar_size_options target)
             target_link_options(${target} PRIVATE $<$<CONFIG:Release>:-Wl,--gc-sections>)
         endif()
     endif()
+    # The program's code optimised as one whole at link time: the many small functions
+    # of the shell are called from one place each and fold into their callers.
+    if(MINGW AND CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+        set_property(TARGET ${target} PROPERTY INTERPROCEDURAL_OPTIMIZATION_RELEASE ON)
+    endif()
 endfunction()
 
 # No runtime DLLs beside the system's; no link time stamp and no build paths, so that

@@ -74,12 +74,26 @@ tolmar_prepare_prefix() {
     touch "$WINEPREFIX/.tolmar-ready"
 }
 
+# Wine tells these two programs that they run on Windows 98: copies of the Win32 tests
+# and of the game. Its relay trace, when asked for, shows the calls into the four DLLs
+# that the game imports.
+tolmar_prepare_win98() {
+    [ -f "$WINEPREFIX/.tolmar-win98" ] && return 0
+    local exe
+    for exe in tolmar_win98_tests.exe Tolmar98.exe; do
+        tolmar_reg_add "HKCU\\Software\\Wine\\AppDefaults\\$exe" Version win98
+    done
+    tolmar_reg_add 'HKCU\Software\Wine\Debug' RelayInclude 'user32;gdi32;kernel32;msvcrt'
+    touch "$WINEPREFIX/.tolmar-win98"
+}
+
 # Brings up what a Wine program needs; remembers what it started.
 tolmar_wine_up() {
     if [ -z "${DISPLAY:-}" ]; then
         tolmar_start_xvfb
     fi
     tolmar_prepare_prefix
+    tolmar_prepare_win98
     # Wine draws the caption buttons with Marlett; a prefix without it shows "0 1 r".
     # Copied on every start, so that prefixes made before this also get it.
     local fonts="$WINEPREFIX/drive_c/windows/Fonts"

@@ -11,6 +11,7 @@ int32_t OptSpeed = 550;
 uint32_t TimerInterval = 550;
 int32_t MoveCount;
 char ResultText[ResultTextSize];
+uint32_t GamesBegun;
 
 static const char ExactText[] =
     "Fertig !!!, Sie sind wirklich gut, kein Zug zuviel !!!\n"
@@ -37,6 +38,7 @@ void StartupReset()
 
 void BeginNextGame()
 {
+    ++GamesBegun;
     PlayMode = OptPlayMode;
     DiscCount = OptDiscCount;
     LayOutBoard();

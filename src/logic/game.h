@@ -14,6 +14,8 @@ extern int32_t OptSpeed;       // milliseconds per automatic move
 extern uint32_t TimerInterval; // always stored together with OptSpeed
 extern int32_t MoveCount;
 extern char ResultText[ResultTextSize];
+// Counts the games begun by New Game: tells a game from the one that replaced it.
+extern uint32_t GamesBegun;
 
 constexpr uint8_t ManualPlay = 1;
 constexpr uint8_t AutomaticPlay = 0;

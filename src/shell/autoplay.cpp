@@ -30,9 +30,12 @@ void AutoStep(HWND hwnd)
     if (!IsSolved()) {
         MakeSolverMove(dc);
         if (IsSolved()) {
+            uint32_t solvedGame = GamesBegun;
             ComposeComputerResult(MoveCount, MinimalMoves(DiscCount));
             ShowFinishDialog(hwnd);
-            KillTimer(hwnd, TimerId);
+            // A game begun while the result was open runs on the same timer.
+            if (GamesBegun == solvedGame)
+                KillTimer(hwnd, TimerId);
         }
     }
     ReleaseDC(hwnd, dc);

@@ -4,6 +4,7 @@
 #include "../logic/game.h"
 #include "centering.h"
 #include "speed.h"
+#include "textcalls.h"
 
 int8_t PendingDiscCount;
 uint8_t PendingPlayMode;
@@ -64,10 +65,7 @@ INT_PTR CALLBACK FinishDlgProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM)
 {
     INT_PTR handled = InformationDialog(dlg, msg, wParam);
     if (msg == WM_INITDIALOG) {
-        // ResultText is Windows-1252 bytes whatever the system's code page.
-        wchar_t text[ResultTextSize];
-        MultiByteToWideChar(1252, 0, ResultText, -1, text, ResultTextSize);
-        SetDlgItemTextW(dlg, IDC_RESULT_TEXT, text);
+        SetText1252(GetDlgItem(dlg, IDC_RESULT_TEXT), ResultText);
     }
     return handled;
 }

@@ -5,7 +5,7 @@
 #include "../view/drag.h"
 #include "../view/paint.h"
 #include "dialogs.h"
-#include "mainwnd.h"
+#include "textcalls.h"
 
 UINT_PTR TimerId;
 
@@ -33,5 +33,5 @@ void ConcludeManualMove(HWND hwnd, HDC dc)
 
 void ShowFinishDialog(HWND hwnd)
 {
-    DialogBoxParamW(AppInstance, L"FINISH", hwnd, FinishDlgProc, 0);
+    RunDialog(hwnd, "FINISH", FinishDlgProc);
 }

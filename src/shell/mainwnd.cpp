@@ -8,11 +8,12 @@
 #include "dialogs.h"
 #include "gameflow.h"
 #include "keyboard.h"
+#include "textcalls.h"
 
 HINSTANCE AppInstance;
 
 static const char ClassName[] = "TolmarWClass";
-static const wchar_t Title[] = L"Die Türme von Tolmar";
+static const char Title[] = "Die T\xFC" "rme von Tolmar";  // Windows-1252: "Die Türme von Tolmar"
 
 ATOM RegisterMainClass(HINSTANCE instance)
 {
@@ -29,9 +30,10 @@ ATOM RegisterMainClass(HINSTANCE instance)
 }
 
 // An ANSI window hands its text over through the system's code page, which has no
-// umlaut outside Windows-1252, and the caption is drawn from what WM_GETTEXT returns.
-// This Unicode front answers the text messages itself and passes every other message
-// on to MainWndProc, converted as the system converts for any ANSI procedure.
+// umlaut outside Windows-1252. Windows draws the caption from the text the window
+// stores, Wine from what WM_GETTEXT returns: this Unicode front stores and answers the
+// text as UTF-16 and passes every other message on to MainWndProc, converted as the
+// system converts for any ANSI procedure.
 static WNDPROC ClassProc;
 
 static LRESULT CALLBACK UnicodeTextProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
@@ -45,38 +47,39 @@ static LRESULT CALLBACK UnicodeTextProc(HWND hwnd, UINT msg, WPARAM wParam, LPAR
     return CallWindowProcW(ClassProc, hwnd, msg, wParam, lParam);
 }
 
+static void AddUnicodeFront(HWND hwnd)
+{
+    ClassProc = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(UnicodeTextProc)));
+    SetText1252(hwnd, Title);
+}
+
 BOOL CreateMainWindow(HINSTANCE instance, int showCommand)
 {
     AppInstance = instance;
-    HWND hwnd = CreateWindowExA(0, ClassName, "", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
+    ChooseTextCalls();
+    // The title is there from creation on: the 9x family keeps it as it is.
+    HWND hwnd = CreateWindowExA(0, ClassName, Title, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
                                 CW_USEDEFAULT, 640, 316, nullptr, nullptr, instance, nullptr);
     if (!hwnd)
         return FALSE;
-    ClassProc = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(UnicodeTextProc)));
-    SetWindowTextW(hwnd, Title);
+    if (UnicodeTexts)
+        AddUnicodeFront(hwnd);
     ShowWindow(hwnd, showCommand);
     UpdateWindow(hwnd);
     return TRUE;
-}
-
-// Created through the wide call, so that the templates' UTF-16 texts reach the
-// controls unchanged whatever the system's code page.
-static void RunDialog(HWND hwnd, const wchar_t* name, DLGPROC proc)
-{
-    DialogBoxParamW(AppInstance, name, hwnd, proc, 0);
 }
 
 // Returns false for an identifier that is not one of the menu's.
 static bool HandleMenuCommand(HWND hwnd, WPARAM id)
 {
     switch (id) {
-    case IDM_ABOUT: RunDialog(hwnd, L"AboutBox", About); return true;
+    case IDM_ABOUT: RunDialog(hwnd, "AboutBox", About); return true;
     case IDM_NEWGAME: NewGame(hwnd); return true;
-    case IDM_RULES: RunDialog(hwnd, L"RULES", RulesDlgProc); return true;
+    case IDM_RULES: RunDialog(hwnd, "RULES", RulesDlgProc); return true;
     case IDM_EXIT: PostQuitMessage(0); return true;
-    case IDM_OPTIONS: RunDialog(hwnd, L"Options", OptionsDlgProc); return true;
-    case IDM_REGISTER: RunDialog(hwnd, L"REGISTER", RegisterDlgProc); return true;
+    case IDM_OPTIONS: RunDialog(hwnd, "Options", OptionsDlgProc); return true;
+    case IDM_REGISTER: RunDialog(hwnd, "REGISTER", RegisterDlgProc); return true;
     }
     return false;
 }

@@ -6,5 +6,5 @@
 void ShowInvalidMove()
 {
     MessageBeep(MB_ICONHAND);
-    MessageBoxW(nullptr, L"That move is not allowed !!!", L"Invalid Move", MB_TASKMODAL);
+    MessageBoxA(nullptr, "That move is not allowed !!!", "Invalid Move", MB_TASKMODAL);
 }

@@ -111,18 +111,25 @@ static void FreeSaveUnder()
 
 void RestoreUnder(HWND hwnd, int left, int top, int right, int bottom)
 {
+    if (!SaveUnderDC)
+        return;
     HDC dc = GetDC(hwnd);
     BitBlt(dc, left, top, right - left, bottom - top, SaveUnderDC, 0, 0, SRCCOPY);
     FreeSaveUnder();
     ReleaseDC(hwnd, dc);
 }
 
+void DropSaveUnder()
+{
+    if (SaveUnderDC)
+        FreeSaveUnder();
+}
+
 void AbandonDrag()
 {
     if (!Dragging)
         return;
-    if (SaveUnderDC)
-        FreeSaveUnder();
+    DropSaveUnder();
     Dragging = 0;
     SourceTower = NoTower;
     TargetTower = NoTower;

@@ -23,5 +23,8 @@ void EndDrag(HWND hwnd, int x, int y);
 void SaveUnder(HWND hwnd, int left, int top, int right, int bottom);
 void RestoreUnder(HWND hwnd, int left, int top, int right, int bottom);
 
+// Forgets the pixels saved under the floating disc: after a size change they belong
+// to no picture. The floating disc is drawn again at the next mouse movement.
+void DropSaveUnder();
 // Ends a drag without dropping its disc: used when a new game replaces the board.
 void AbandonDrag();

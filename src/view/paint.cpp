@@ -25,6 +25,10 @@ void HandleSize(HWND hwnd)
 {
     RECT rc;
     GetClientRect(hwnd, &rc);
+    // The whole board is painted anew at the new size, the floating disc's
+    // surroundings too; only at the same size would the old pixels still fit.
+    if (rc.right != ClientRect.right || rc.bottom != ClientRect.bottom)
+        DropSaveUnder();
     ClientRect = {rc.left, rc.top, rc.right, rc.bottom};
     InvalidateRect(hwnd, nullptr, TRUE);
 }

@@ -231,6 +231,34 @@ TEST_F(AutoPlay, AutomaticNewGameWhileRunningStartsOverOnAFreshBoard)
     ExpectTimerStopped();
 }
 
+// A game that ends while Options is open shows its result over Options. Closing Options
+// beneath it frees the main window, where a new automatic game can start; the step that
+// ended the old game must leave the new one's timer running.
+TEST_F(AutoPlay, NewGameBehindAnOldResultKeepsItsTimer)
+{
+    StartNewGame(hwnd, 1, true, NoRealTicks);
+    HWND options = nullptr;
+    answers.button = 0;
+    answers.inspect = [&](HWND dlg) {
+        if (!options) {
+            options = dlg;
+            Tick(hwnd);
+        } else if (answers.seen.size() == 2) {
+            PostMessageA(options, WM_COMMAND, IDCANCEL, 0);
+            EXPECT_TRUE(PumpUntil([&] { return IsWindowEnabled(hwnd) != FALSE; }));
+            StartNewGame(hwnd, 2, true, FastTicks);
+        }
+        if (dlg != options)
+            PostMessageA(dlg, WM_COMMAND, IDOK, 0);
+    };
+    SendMessageA(hwnd, WM_COMMAND, 104, 0);
+    ASSERT_EQ(answers.seen.size(), 2u);
+    EXPECT_EQ(answers.seen[1].caption, "Geschafft !!!");
+    EXPECT_EQ(BoardText(), "|21|");
+    EXPECT_TRUE(PumpUntil([] { return MoveCount == 3; })) << "the new game stands still";
+    EXPECT_EQ(BoardText(), "21||");
+}
+
 TEST_F(AutoPlay, SpaceBarMakesOneStepOnlyInAnUnsolvedAutomaticGame)
 {
     struct Row {

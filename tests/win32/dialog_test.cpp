@@ -263,6 +263,7 @@ TEST_F(Dialogs, EveryDialogClosesEveryWayAndOnlyAConfirmedOptionsStores)
         for (const std::string& t : d.texts)
             EXPECT_EQ(t.find("The computer needed"), std::string::npos) << t;
         EXPECT_EQ(d.owner, hwnd);
+        EXPECT_EQ(d.unicode, !Expect9x());
         EXPECT_FALSE(d.mainWindowEnabled);
         EXPECT_TRUE(IsWindowEnabled(hwnd));
         // Centred: the centres agree within a pixel.

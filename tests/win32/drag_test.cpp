@@ -466,6 +466,34 @@ TEST_F(DiscDrag, ReleaseOutsideTheWindowIsNotSeenAndTheDragGoesOn)
     EXPECT_EQ(StackOf(2), "1");
     EXPECT_EQ(MoveCount, 1);
     ExpectIdle();
+
+    // The window changes size while the disc, released outside, floats over a base: the
+    // pixels saved under it belong to the old picture and must not come back.
+    struct Resized {
+        int width, height, from, to;
+    } const resized[] = {{900, 500, 1, 0}, {520, 270, 2, 0}};
+    for (const Resized& r : resized) {
+        SCOPED_TRACE(testing::Message() << r.width << " x " << r.height);
+        CursorTo(hwnd, Air(r.from));
+        ButtonInput(MOUSEEVENTF_LEFTDOWN);
+        BoardRect base = BaseRect(r.to);
+        CursorTo(hwnd, {(base.left + base.right) / 2, base.top});
+        ASSERT_TRUE(PumpUntil([&] { return FloatsAt(CursorInClient(hwnd)); }));
+        SetCursorPos(window.right + 40, window.bottom + 40);
+        ButtonInput(MOUSEEVENTF_LEFTUP);
+        SetWindowPos(hwnd, nullptr, 0, 0, r.width, r.height, SWP_NOMOVE | SWP_NOZORDER);
+        UpdateWindow(hwnd);
+        CursorTo(hwnd, Air(r.to));
+        ASSERT_TRUE(PumpUntil([&] { return FloatsAt(CursorInClient(hwnd)); }));
+        ButtonInput(MOUSEEVENTF_LEFTDOWN);
+        ButtonInput(MOUSEEVENTF_LEFTUP);
+        ASSERT_TRUE(PumpUntil([] { return Dragging == 0; }));
+        Picture shown = Snapshot(hwnd);
+        Repaint(hwnd);
+        EXPECT_EQ(DifferingPixels(shown, Snapshot(hwnd)), 0);
+        GetWindowRect(hwnd, &window);
+    }
+    EXPECT_EQ(BoardText(), "21|3|");
 }
 
 TEST_F(DiscDrag, LastDropOfAnExactGameShowsTheResultWhileTheDragStillHolds)

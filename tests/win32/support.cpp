@@ -100,6 +100,7 @@ BOOL CALLBACK AnswerWindow(HWND hwnd, LPARAM)
     dialog.owner = GetWindow(hwnd, GW_OWNER);
     HWND main = FindWindowA("TolmarWClass", nullptr);
     dialog.mainWindowEnabled = main && IsWindowEnabled(main);
+    dialog.unicode = IsWindowUnicode(hwnd);
     GetWindowRect(hwnd, &dialog.rect);
     EnumChildWindows(hwnd, CollectChild, reinterpret_cast<LPARAM>(&dialog));
     Answerer->seen.push_back(dialog);
@@ -327,10 +328,13 @@ namespace {
 WNDPROC CountedProc;
 std::map<UINT, int> Counted;
 
+// Subclassed through the calls of the window's own kind: the ANSI pair would make a
+// Unicode window ANSI again, and its texts would pass the code page.
 LRESULT CALLBACK CountingProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
     ++Counted[msg];
-    return CallWindowProcA(CountedProc, hwnd, msg, wParam, lParam);
+    auto call = IsWindowUnicode(hwnd) ? CallWindowProcW : CallWindowProcA;
+    return call(CountedProc, hwnd, msg, wParam, lParam);
 }
 
 }  // namespace
@@ -338,11 +342,18 @@ LRESULT CALLBACK CountingProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 void CountMessages(HWND hwnd)
 {
     Counted.clear();
+    auto get = IsWindowUnicode(hwnd) ? GetWindowLongPtrW : GetWindowLongPtrA;
+    auto set = IsWindowUnicode(hwnd) ? SetWindowLongPtrW : SetWindowLongPtrA;
     // A second call on the same window only restarts the counts.
-    if (GetWindowLongPtrA(hwnd, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(CountingProc))
+    if (get(hwnd, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(CountingProc))
         return;
-    CountedProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(
-        hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(CountingProc)));
+    CountedProc = reinterpret_cast<WNDPROC>(
+        set(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(CountingProc)));
+}
+
+bool Expect9x()
+{
+    return getenv("TOLMAR_EXPECT_9X") != nullptr;
 }
 
 int MessagesCounted(UINT msg)

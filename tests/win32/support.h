@@ -42,6 +42,7 @@ struct SeenDialog {
     std::vector<std::string> texts;  // the children's texts in z order
     HWND owner;
     bool mainWindowEnabled;
+    bool unicode;  // a UTF-16 window, as the NT family's dialogs are
     RECT rect;
 };
 
@@ -127,6 +128,10 @@ void SetBoard(const char* left, const char* middle, const char* right);
 // chooses "&Neues Spiel" from the menu and lets the new board paint.
 void StartNewGame(HWND hwnd, int discs, bool automatic, int speed);
 
+// Whether this run's system is set to report the 9x family (TOLMAR_EXPECT_9X): there
+// the program's windows must be ANSI ones, elsewhere UTF-16 ones.
+bool Expect9x();
+
 // Live GDI objects of this process.
 int LiveGdiObjects();
 // Empty when LiveGdiObjects() sees a single new pen come and go; else what it saw.
@@ -147,12 +152,14 @@ protected:
         if (const char* acp = getenv("TOLMAR_EXPECT_ACP")) {
             ASSERT_EQ(GetACP(), static_cast<UINT>(atoi(acp)));
         }
+        ASSERT_EQ((GetVersion() & 0x80000000) != 0, Expect9x()) << "the system's family";
         RestoreStartValues();
         // The real cursor stays off the window: the messages sent here are its only
         // mouse input.
         SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1);
         hwnd = CreateGameWindow();
         ASSERT_NE(hwnd, nullptr);
+        ASSERT_EQ(IsWindowUnicode(hwnd) != FALSE, !Expect9x());
         POINT cursor;
         GetCursorPos(&cursor);
         ASSERT_NE(WindowFromPoint(cursor), hwnd);

@@ -187,9 +187,9 @@ TEST_F(MainWindowMessages, ExitAndCloseBothPostQuit)
 }
 
 // The refused-move warning, watched through the test program's own imports of
-// MessageBeep and MessageBoxW: each stand-in logs its call and calls the real one.
+// MessageBeep and MessageBoxA: each stand-in logs its call and calls the real one.
 BOOL(WINAPI* RealMessageBeep)(UINT);
-int(WINAPI* RealMessageBoxW)(HWND, LPCWSTR, LPCWSTR, UINT);
+int(WINAPI* RealMessageBoxA)(HWND, LPCSTR, LPCSTR, UINT);
 
 BOOL WINAPI LoggingMessageBeep(UINT type)
 {
@@ -197,12 +197,12 @@ BOOL WINAPI LoggingMessageBeep(UINT type)
     return RealMessageBeep(type);
 }
 
-int WINAPI LoggingMessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT style)
+int WINAPI LoggingMessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT style)
 {
     char line[200];
-    wsprintfA(line, "MessageBoxW %p \"%ls\" \"%ls\" 0x%x", owner, text, caption, style);
+    wsprintfA(line, "MessageBoxA %p \"%s\" \"%s\" 0x%x", owner, text, caption, style);
     Calls.push_back(line);
-    return RealMessageBoxW(owner, text, caption, style);
+    return RealMessageBoxA(owner, text, caption, style);
 }
 
 struct BoxContents {
@@ -240,10 +240,10 @@ TEST_F(MainWindowMessages, RefusedMoveBeepsThenShowsTheTaskModalBox)
     };
     RealMessageBeep = reinterpret_cast<decltype(RealMessageBeep)>(PatchImport(
         "user32.dll", "MessageBeep", reinterpret_cast<void*>(LoggingMessageBeep)));
-    RealMessageBoxW = reinterpret_cast<decltype(RealMessageBoxW)>(PatchImport(
-        "user32.dll", "MessageBoxW", reinterpret_cast<void*>(LoggingMessageBoxW)));
+    RealMessageBoxA = reinterpret_cast<decltype(RealMessageBoxA)>(PatchImport(
+        "user32.dll", "MessageBoxA", reinterpret_cast<void*>(LoggingMessageBoxA)));
     ASSERT_NE(RealMessageBeep, nullptr);
-    ASSERT_NE(RealMessageBoxW, nullptr);
+    ASSERT_NE(RealMessageBoxA, nullptr);
 
     for (const Trigger& trigger : triggers) {
         SCOPED_TRACE(trigger.name);
@@ -256,7 +256,7 @@ TEST_F(MainWindowMessages, RefusedMoveBeepsThenShowsTheTaskModalBox)
         trigger.run(hwnd);
 
         char boxCall[200];
-        wsprintfA(boxCall, "MessageBoxW %p \"%s\" \"%s\" 0x%x", nullptr,
+        wsprintfA(boxCall, "MessageBoxA %p \"%s\" \"%s\" 0x%x", nullptr,
                   "That move is not allowed !!!", "Invalid Move", 0x2000);
         EXPECT_EQ(Calls, (std::vector<std::string>{"MessageBeep 16", boxCall}));
         ASSERT_EQ(answers.seen.size(), 1u);
@@ -272,7 +272,7 @@ TEST_F(MainWindowMessages, RefusedMoveBeepsThenShowsTheTaskModalBox)
         EXPECT_EQ(memcmp(before, Towers, sizeof before), 0);
     }
     PatchImport("user32.dll", "MessageBeep", reinterpret_cast<void*>(RealMessageBeep));
-    PatchImport("user32.dll", "MessageBoxW", reinterpret_cast<void*>(RealMessageBoxW));
+    PatchImport("user32.dll", "MessageBoxA", reinterpret_cast<void*>(RealMessageBoxA));
 }
 
 }  // namespace
