@@ -2,13 +2,14 @@
 
 option(TOLMAR_SANITIZE "Build with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)
 
+# Narrow texts are written as explicit Windows-1252 bytes, so no compiler needs an
+# execution character set; the sources are UTF-8.
 if(MSVC)
     set(TOLMAR_WARNINGS /W4)
-    # Narrow literals are Windows-1252 bytes; the sources are UTF-8.
-    set(TOLMAR_CHARSET /source-charset:utf-8 /execution-charset:windows-1252)
+    set(TOLMAR_CHARSET /utf-8)
 else()
     set(TOLMAR_WARNINGS -Wall -Wextra)
-    set(TOLMAR_CHARSET -finput-charset=UTF-8 -fexec-charset=CP1252)
+    set(TOLMAR_CHARSET -finput-charset=UTF-8)
 endif()
 
 function(tolmar_compile_options target)
