@@ -21,6 +21,7 @@ void ClearBoard()
 {
     for (auto& tower : Towers)
         for (auto& slot : tower)
+            // cppcheck-suppress useStlAlgorithm ; style, not a fault: the loop says what it clears
             slot = 0;
 }
 

@@ -13,14 +13,16 @@ int32_t MoveCount;
 char ResultText[ResultTextSize];
 uint32_t GamesBegun;
 
+// Windows-1252 bytes whatever the compiler's execution character set, so the umlauts are
+// written as their bytes: Z\xFCge is "Züge", ben\xF6tigte is "benötigte".
 static const char ExactText[] =
     "Fertig !!!, Sie sind wirklich gut, kein Zug zuviel !!!\n"
     "Warum nehmen Sie nicht mehr Platten ?";
 static const char LongerText[] =
-    "Wie schade !!! Sie brauchten %d Züge, notwendig waren %d. Sie haben %d Züge, "
+    "Wie schade !!! Sie brauchten %d Z\xFCge, notwendig waren %d. Sie haben %d Z\xFCge, "
     "das sind %d Prozent\nzuviel gemacht. Versuchen Sie es nochmal !!!";
 static const char ComputerText[] =
-    "Der Computer benötigte %d Züge, notwendig\n"
+    "Der Computer ben\xF6tigte %d Z\xFCge, notwendig\n"
     "waren %d. Nun, das ist nicht schlecht, oder ?";
 
 static void LayOutBoard()

@@ -210,14 +210,14 @@ TEST_F(Dialogs, EveryDialogClosesEveryWayAndOnlyAConfirmedOptionsStores)
     struct Shown {
         WPARAM command;  // 0: the result dialog
         const char* caption;
-        const char* texts[2];  // texts with umlauts it must show
+        const char* texts[2];  // texts with umlauts it must show, in Windows-1252
     } const dialogs[] = {
-        {IDM_ABOUT, "Über die Türme von Tolmar", {"Kelvatrix präsentiert", "Die Türme von Tolmar"}},
-        {IDM_RULES, "Spielregeln", {"Nur zwei Regeln müssen befolgt werden:"}},
-        {IDM_REGISTER, "Registrierung", {"Hierfür gibt es einen guten Grund:"}},
-        {0, "Geschafft !!!", {"Die Aufgabe ist gelöst, nun, schauen wir mal wie die Leistung war ...",
-                              "Erste Zeile: 15 Züge,\nzweite Zeile: nicht schlecht."}},
-        {IDM_OPTIONS, "Optionen", {"Mit wievielen Platten möchten Sie spielen ?"}},
+        {IDM_ABOUT, "\xDC" "ber die T\xFCrme von Tolmar", {"Kelvatrix pr\xE4sentiert", "Die T\xFCrme von Tolmar"}},
+        {IDM_RULES, "Spielregeln", {"Nur zwei Regeln m\xFCssen befolgt werden:"}},
+        {IDM_REGISTER, "Registrierung", {"Hierf\xFCr gibt es einen guten Grund:"}},
+        {0, "Geschafft !!!", {"Die Aufgabe ist gel\xF6st, nun, schauen wir mal wie die Leistung war ...",
+                              "Erste Zeile: 15 Z\xFCge,\nzweite Zeile: nicht schlecht."}},
+        {IDM_OPTIONS, "Optionen", {"Mit wievielen Platten m\xF6" "chten Sie spielen ?"}},
     };
     struct Case {
         const Shown* dialog;
@@ -235,7 +235,7 @@ TEST_F(Dialogs, EveryDialogClosesEveryWayAndOnlyAConfirmedOptionsStores)
     cases.push_back({options, CloseBox, {3, ManualPlay, 550, 550}, {3, ManualPlay, 550, 550}});
     cases.push_back({options, OkButton, {3, ManualPlay, 550, 550}, {9, AutomaticPlay, 650, 650}});
     cases.push_back({options, EnterKey, {9, AutomaticPlay, 650, 650}, {9, AutomaticPlay, 750, 750}});
-    lstrcpyA(ResultText, "Erste Zeile: 15 Züge,\nzweite Zeile: nicht schlecht.");
+    lstrcpyA(ResultText, "Erste Zeile: 15 Z\xFCge,\nzweite Zeile: nicht schlecht.");
     const std::string board = BoardText();
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.dialog->caption << ", way " << c.path);
