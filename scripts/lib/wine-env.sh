@@ -75,15 +75,16 @@ tolmar_prepare_prefix() {
 }
 
 # Wine tells these two programs that they run on Windows 98: copies of the Win32 tests
-# and of the game. Its relay trace, when asked for, shows the calls into the four DLLs
-# that the game imports.
+# and of the game. Its relay trace, when asked for, leaves out the calls that the
+# system's own DLLs make, which are not the game's and would swamp its few.
 tolmar_prepare_win98() {
     [ -f "$WINEPREFIX/.tolmar-win98" ] && return 0
     local exe
     for exe in tolmar_win98_tests.exe Tolmar98.exe; do
         tolmar_reg_add "HKCU\\Software\\Wine\\AppDefaults\\$exe" Version win98
     done
-    tolmar_reg_add 'HKCU\Software\Wine\Debug' RelayInclude 'user32;gdi32;kernel32;msvcrt'
+    tolmar_reg_add 'HKCU\Software\Wine\Debug' RelayFromExclude \
+        'winex11.drv;user32;gdi32;advapi32;kernel32;kernelbase;ntdll;win32u;ucrtbase;msvcrt;imm32;combase;uxtheme;rpcrt4;ole32;shell32;shlwapi;comctl32;setupapi;winmm;sechost;explorer'
     touch "$WINEPREFIX/.tolmar-win98"
 }
 

@@ -5,12 +5,15 @@
 
 #include <cstdint>
 
+#include "exports.h"
+
 extern int8_t PendingDiscCount;
 extern uint8_t PendingPlayMode;
 extern int32_t PendingSpeed;
 extern HWND SpeedScrollBar;
 
-extern "C" INT_PTR CALLBACK About(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam);
+extern "C" EXPORTED_FUNCTION INT_PTR CALLBACK About(HWND dlg, UINT msg, WPARAM wParam,
+                                                   LPARAM lParam);
 INT_PTR CALLBACK RulesDlgProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam);
 INT_PTR CALLBACK RegisterDlgProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam);
 INT_PTR CALLBACK FinishDlgProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam);

@@ -3,8 +3,11 @@
 
 #include <windows.h>
 
+#include "exports.h"
+
 extern HINSTANCE AppInstance;
 
 ATOM RegisterMainClass(HINSTANCE instance);
 BOOL CreateMainWindow(HINSTANCE instance, int showCommand);
-extern "C" LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+extern "C" EXPORTED_FUNCTION LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wParam,
+                                                       LPARAM lParam);

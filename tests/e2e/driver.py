@@ -9,6 +9,8 @@ slot rows, the blank row between discs, the bases, and the counter.
 import argparse
 import io
 import os
+import re
+import shutil
 import subprocess
 import sys
 import time
@@ -225,12 +227,21 @@ class Game:
     """A running Tolmar.exe. Used in a with block, which ends the process by its id if
     the journey leaves it running."""
 
-    def __init__(self, journey, locale=None):
-        """locale: the LC_ALL the game runs under, which sets its ANSI code page."""
+    def __init__(self, journey, locale=None, windows98=False):
+        """locale: the LC_ALL the game runs under, which sets its ANSI code page.
+        windows98: runs a copy that Wine tells it runs on Windows 98, with a trace of
+        the calls it makes into the system's DLLs."""
         self.journey = journey
-        env = dict(os.environ, LC_ALL=locale) if locale else None
-        self.proc = subprocess.Popen(["wine", journey.exe], stdout=subprocess.DEVNULL,
-                                     stderr=subprocess.DEVNULL, env=env)
+        env = dict(os.environ, LC_ALL=locale) if locale else dict(os.environ)
+        exe, self.trace = journey.exe, None
+        if windows98:
+            exe = str(journey.shots / "Tolmar98.exe")
+            shutil.copyfile(journey.exe, exe)
+            self.trace = journey.shots / "relay.log"
+            env["WINEDEBUG"] = "+relay"
+        self.proc = subprocess.Popen(["wine", exe], stdout=subprocess.DEVNULL, env=env,
+                                     stderr=open(self.trace, "wb") if self.trace
+                                     else subprocess.DEVNULL)
         try:
             self.find_window()
         except BaseException:
@@ -356,6 +367,19 @@ class Game:
         while self.dialogs():
             check(time.monotonic() < deadline, "a dialog stays open: %s" % self.dialogs())
             time.sleep(0.1)
+
+    def calls_from_game(self):
+        """The system functions that the game's own code called, from the trace."""
+        import pefile
+        header = pefile.PE(self.journey.exe, fast_load=True).OPTIONAL_HEADER
+        begin, end = header.ImageBase, header.ImageBase + header.SizeOfImage
+        calls = set()
+        with open(self.trace, errors="replace") as trace:
+            for line in trace:
+                m = re.match(r"[0-9a-f]+:Call ([\w.]+)\(.*\) ret=([0-9a-f]+)$", line.rstrip())
+                if m and begin <= int(m.group(2), 16) < end:
+                    calls.add(m.group(1).split(".")[1])
+        return calls
 
     def exit_code(self, timeout=15):
         try:

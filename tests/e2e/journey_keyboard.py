@@ -1,5 +1,7 @@
 """Manual play with the digit keys: a 2-disc game solved in 3 moves, then a refused
-pair that shows the "Invalid Move" box, is counted, and spoils the next result."""
+pair that shows the "Invalid Move" box, is counted, and spoils the next result. The game
+is told that it runs on Windows 98, which stubs nearly every wide function: it must call
+none of those, and every text must still read right."""
 
 import time
 
@@ -21,8 +23,16 @@ def focus(game):
     check(game.active, "the game window is not active after a click on it")
 
 
+# The wide functions that do their work on Windows 95, 98 and ME.
+WIDE_ON_9X = {"MessageBoxW", "MessageBoxExW", "TextOutW", "ExtTextOutW", "GetCharWidthW",
+              "GetTextExtentPointW", "GetTextExtentPoint32W", "lstrlenW", "FindResourceW",
+              "FindResourceExW", "EnumResourceTypesW", "EnumResourceNamesW",
+              "EnumResourceLanguagesW", "GetCommandLineW"}
+
+
 def journey(j):
-    with Game(j) as game:
+    with Game(j, locale="de_DE.UTF-8", windows98=True) as game:
+        check(game.title == "Die Türme von Tolmar".encode("cp1252"), "title %r" % game.title)
         geo = game.geo
         game.wait_board("start", ([], [3, 2, 1], []), moves=0)
 
@@ -77,9 +87,15 @@ def journey(j):
         game.wait_no_dialog()
         game.wait_board("longer-solved", ([], [], [2, 1]), moves=4)
 
-        j.step("Alt+S, X leaves")
+        j.step("Alt+S, X leaves, having called no wide function that Windows 98 lacks")
         game.keys("alt+s", "x")
         check(game.exit_code() == 0, "exit code")
+        calls = game.calls_from_game()
+        check({"GetVersion", "CreateWindowExA", "DialogBoxParamA"} <= calls,
+              "the trace misses the game's ANSI calls: %s" % sorted(calls))
+        stubbed = sorted(c for c in calls if c.endswith("W") and c not in WIDE_ON_9X)
+        check(not stubbed, "calls that fail on Windows 98: %s" % stubbed)
+        print("calls from the game: %s" % " ".join(sorted(calls)))
 
 
 if __name__ == "__main__":

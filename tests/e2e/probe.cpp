@@ -147,7 +147,7 @@ int PrintMain(DWORD timeoutMs)
     const RECT& bar = title.rcTitleBar;
     std::printf(" %ld %ld %d", bar.left + (bar.right - bar.left) / 3,
                 (bar.top + bar.bottom) / 2, GetForegroundWindow() == hwnd ? 1 : 0);
-    // The title as the window keeps it: a WM_GETTEXT would go through the game's code page.
+    // The title as the window stores it, which is what Windows draws in the caption.
     wchar_t text[256] = L"";
     InternalGetWindowText(hwnd, text, 256);
     PrintHex(text);

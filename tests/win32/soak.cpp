@@ -4,11 +4,12 @@
 // sound. Usage: tolmar_soak [--events N] [--seed S]
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
-#include <algorithm>
+#include <map>
 #include <random>
 #include <set>
 #include <string>
@@ -27,7 +28,8 @@ std::mt19937 Rng;
 HWND Main;
 HWND Answerer;     // a message-only window that answers boxes from inside modal loops
 HHOOK CbtHook;
-long FinishBoxes, WarningBoxes, OptionsDialogs, OtherBoxes, HeldBoxes;
+std::map<std::string, long> Boxes;  // by caption
+long HeldBoxes;
 long Events, EventsDone;
 unsigned Seed;
 std::vector<HWND> Held;  // boxes kept open while events go on, the newest last
@@ -87,21 +89,10 @@ void RunEvent();
 void Meet(HWND box)
 {
     Answered.erase(box);  // a new box may have the handle of one gone before
-    std::string caption = TextOf(box);
-    if (caption == "Optionen")
-        ++OptionsDialogs;
-    else if (caption == "Geschafft !!!")
-        ++FinishBoxes;
-    else if (caption == "Invalid Move")
-        ++WarningBoxes;
-    else
-        ++OtherBoxes;
-    if (WarmingUp) {
+    ++Boxes[TextOf(box)];
+    if (WarmingUp)
         Pump(100);
-        Answer(box);
-        return;
-    }
-    if (Held.size() >= 2 || Random(0, 1)) {
+    if (WarmingUp || Held.size() >= 2 || Random(0, 1)) {
         Answer(box);
         return;
     }
@@ -357,11 +348,11 @@ int main(int argc, char** argv)
     }
     while (EventsDone < Events)
         RunEvent();
-    std::printf("soak: passed %ld events; boxes: %ld result, %ld invalid move, %ld options, "
-                "%ld other, %ld of them kept open; GDI objects at start %ld, largest growth "
-                "%ld\n",
-                Events, FinishBoxes, WarningBoxes, OptionsDialogs, OtherBoxes, HeldBoxes,
-                GdiAtStart, WorstGdiGrowth);
+    std::printf("soak: passed %ld events; GDI objects at start %ld, largest growth %ld; "
+                "%ld boxes kept open; boxes seen:", Events, GdiAtStart, WorstGdiGrowth, HeldBoxes);
+    for (const auto& [caption, n] : Boxes)
+        std::printf(" %ld \"%s\"", n, caption.c_str());
+    std::printf("\n");
     std::printf("1 passed, 0 failed\n");
     DestroyWindow(Main);
     return 0;
