@@ -28,25 +28,6 @@ void Place(const std::vector<int>& left, const std::vector<int>& middle,
             Towers[t][s] = static_cast<int8_t>((*towers[t])[s]);
 }
 
-std::vector<int> Stack(int t)
-{
-    std::vector<int> v;
-    for (int s = 0; s < SlotCount && Towers[t][s] != 0; ++s)
-        v.push_back(Towers[t][s]);
-    return v;
-}
-
-TEST(Board, StartPositionForNineAndOne)
-{
-    StartWith(9);
-    EXPECT_EQ(Stack(1), (std::vector<int>{9, 8, 7, 6, 5, 4, 3, 2, 1}));
-    for (int t : {0, 2})
-        for (int s = 0; s < SlotCount; ++s)
-            EXPECT_EQ(Towers[t][s], 0);
-    StartWith(1);
-    EXPECT_EQ(Stack(1), std::vector<int>{1});
-}
-
 TEST(Board, FillStartTowerWritesOnlyItsSlots)
 {
     std::memset(Towers, 7, sizeof Towers);
@@ -100,45 +81,9 @@ TEST(Board, IsMoveAllowed)
     };
     for (const auto& c : cases) {
         Place(c.left, c.middle, c.right);
-        int8_t before[TowerCount][SlotCount];
-        std::memcpy(before, Towers, sizeof Towers);
         EXPECT_EQ(IsMoveAllowed(static_cast<int8_t>(c.from), static_cast<int8_t>(c.to)),
                   c.allowed)
             << c.from << " -> " << c.to;
-        EXPECT_EQ(std::memcmp(before, Towers, sizeof Towers), 0);
-    }
-}
-
-TEST(Board, RefusedMoveWarnsOnceAndChangesNothing)
-{
-    const int refused[][2] = {{1, 1}, {0, 2}, {1, 2}, {1, NoTower}, {7, 0}};
-    for (const auto& m : refused) {
-        Place({}, {3, 2}, {1});
-        InvalidMoveWarnings = 0;
-        int8_t before[TowerCount][SlotCount];
-        std::memcpy(before, Towers, sizeof Towers);
-        EXPECT_FALSE(MoveDisc(static_cast<int8_t>(m[0]), static_cast<int8_t>(m[1])));
-        EXPECT_EQ(InvalidMoveWarnings, 1);
-        EXPECT_EQ(std::memcmp(before, Towers, sizeof Towers), 0);
-    }
-}
-
-TEST(Board, IsSolved)
-{
-    DiscCount = 3;
-    struct {
-        std::vector<int> left, middle, right;
-        bool solved;
-    } cases[] = {
-        {{3, 2, 1}, {}, {}, true},
-        {{}, {}, {3, 2, 1}, true},
-        {{}, {3, 2, 1}, {}, false},
-        {{3, 2}, {}, {1}, false},
-        {{}, {3}, {2, 1}, false},
-    };
-    for (const auto& c : cases) {
-        Place(c.left, c.middle, c.right);
-        EXPECT_EQ(IsSolved(), c.solved);
     }
 }
 
@@ -178,6 +123,8 @@ TEST(Board, MinimalMoves)
     return ::testing::AssertionSuccess();
 }
 
+// Also the refusals: a refused move, out-of-range towers included, warns once and changes
+// nothing.
 TEST(Board, RandomMovesKeepTheInvariant)
 {
     std::mt19937 rng(20261208);

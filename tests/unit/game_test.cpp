@@ -28,25 +28,6 @@ TEST(Game, StartupResetKeepsTheCurrentSettings)
     OptPlayMode = ManualPlay;
 }
 
-TEST(Game, NextGameTakesTheChosenSettings)
-{
-    OptDiscCount = 5;
-    OptPlayMode = AutomaticPlay;
-    MoveCount = 9;
-    Towers[0][0] = 4;  // leftovers of the last game are cleared
-    BeginNextGame();
-    EXPECT_EQ(DiscCount, 5);
-    EXPECT_EQ(PlayMode, AutomaticPlay);
-    EXPECT_EQ(MoveCount, 0);
-    EXPECT_EQ(Towers[0][0], 0);
-    EXPECT_EQ(Towers[1][0], 5);
-    EXPECT_EQ(Towers[1][5], 0);
-    EXPECT_EQ(SolverStarting, 1);
-    OptDiscCount = 3;
-    OptPlayMode = ManualPlay;
-    BeginNextGame();
-}
-
 TEST(Game, SurplusPercent)
 {
     const struct {

@@ -14,28 +14,18 @@ void Client(int w, int h)
     ComputeMetrics();
 }
 
-void ExpectRect(BoardRect r, int left, int top, int right, int bottom)
-{
-    EXPECT_EQ(r.left, left);
-    EXPECT_EQ(r.top, top);
-    EXPECT_EQ(r.right, right);
-    EXPECT_EQ(r.bottom, bottom);
-}
-
-void ExpectPoint(BoardPoint p, int x, int y)
-{
-    EXPECT_EQ(p.x, x);
-    EXPECT_EQ(p.y, y);
-}
-
 void ExpectRect(BoardRect r, BoardRect want)
 {
-    ExpectRect(r, want.left, want.top, want.right, want.bottom);
+    EXPECT_EQ(r.left, want.left);
+    EXPECT_EQ(r.top, want.top);
+    EXPECT_EQ(r.right, want.right);
+    EXPECT_EQ(r.bottom, want.bottom);
 }
 
 void ExpectPoint(BoardPoint p, BoardPoint want)
 {
-    ExpectPoint(p, want.x, want.y);
+    EXPECT_EQ(p.x, want.x);
+    EXPECT_EQ(p.y, want.y);
 }
 
 TEST(Layout, GeometryAtEvenAndUnevenSizes)
@@ -117,8 +107,7 @@ TEST(Layout, FloatingDiscHasOneHeightForEverySize)
         EXPECT_EQ(r.left, 300 - ((d + 1) * 20) / 2);
     }
     // Near the window's corner the rectangle may start outside it.
-    BoardRect corner = FloatingDiscRect(-5, -3, 3);
-    ExpectRect(corner, -45, -11, 35, 5);
+    ExpectRect(FloatingDiscRect(-5, -3, 3), {-45, -11, 35, 5});
 }
 
 TEST(Layout, TowerAtColumnBoundaries)

@@ -193,21 +193,14 @@ TEST_F(Paint, TopDiscOperationsActOnTheTopSlotOnly)
         for (int8_t t = 0; t < 3; ++t) {
             SCOPED_TRACE(std::string(c.name) + ", tower " + std::to_string(t));
             SetBoard(c.towers[0], c.towers[1], c.towers[2]);
-            std::vector<uint32_t> full = canvas.Painted();
-            if (Height(t) == 0) {
-                EraseTopDisc(canvas.dc, t);
-                DrawTopDisc(canvas.dc, t);
-                EXPECT_EQ(canvas.Pixels(), full);
-                SourceTower = t;
-                EXPECT_EQ(canvas.Painted(), full);
-                SourceTower = NoTower;
-                continue;
+            std::vector<uint32_t> full = canvas.Painted(), without = full;
+            const int top = Height(t) - 1;  // -1: an empty tower, where nothing changes
+            if (top >= 0) {
+                int8_t disc = Towers[t][top];
+                Towers[t][top] = 0;
+                without = canvas.Painted();
+                Towers[t][top] = disc;
             }
-            int top = Height(t) - 1;
-            int8_t disc = Towers[t][top];
-            Towers[t][top] = 0;
-            std::vector<uint32_t> without = canvas.Painted();
-            Towers[t][top] = disc;
 
             canvas.Painted();
             EraseTopDisc(canvas.dc, t);
@@ -226,7 +219,8 @@ TEST_F(Paint, TopDiscOperationsActOnTheTopSlotOnly)
             canvas.Clear();
             DrawTopDisc(canvas.dc, t);
             Area column = Covered(g.bases[t]);
-            Area a = {column.left, g.slotRows[top][0], column.right, g.slotRows[top][1]};
+            const int* rows = top < 0 ? nullptr : g.slotRows[top];  // none: no ink anywhere
+            Area a = rows ? Area{column.left, rows[0], column.right, rows[1]} : Area{0, 0, -1, -1};
             int mismatches = 0;
             for (int y = 0; y < g.h; ++y)
                 for (int x = 0; x < g.w; ++x) {
@@ -234,7 +228,7 @@ TEST_F(Paint, TopDiscOperationsActOnTheTopSlotOnly)
                     mismatches += (canvas.bits[y * g.w + x] & 0xFFFFFF) != (want & 0xFFFFFF);
                 }
             EXPECT_EQ(mismatches, 0);
-            EXPECT_GT(canvas.InkIn(a), 0);
+            EXPECT_EQ(canvas.InkIn(a) > 0, top >= 0);
         }
     }
 }
@@ -276,33 +270,8 @@ TEST_F(Paint, CounterIsRedrawnInPlace)
     }
 }
 
-void DrawMany(HDC dc, int rounds)
-{
-    for (int i = 0; i < rounds; ++i) {
-        PaintBoard(dc);
-        EraseTopDisc(dc, static_cast<int8_t>(i % 3));
-        DrawTopDisc(dc, static_cast<int8_t>(i % 3));
-        MoveCount = i;
-        DrawMoveCounter(dc);
-    }
-}
-
-// Whatever the drawing calls create, they delete: brushes and DCs as well as the pens
-// and fonts counted below.
-TEST_F(Paint, GdiObjectCountStaysFlat)
-{
-    ASSERT_EQ(GdiCountFault(), "");
-    Client(Geometries[0]);
-    Canvas canvas(Geometries[0]);
-    SetBoard("941", "8765", "32");
-    canvas.Painted();
-    int before = LiveGdiObjects();
-    DrawMany(canvas.dc, 300);
-    EXPECT_EQ(LiveGdiObjects(), before);
-}
-
 // Pens and fonts live for one drawing call, and the board's font is the one its texts
-// are meant to have. Watched through this program's own imports of gdi32, which the
+// are meant to have; no other object (a brush, a DC) is left behind either. Watched through this program's own imports of gdi32, which the
 // drawing code linked into it calls.
 std::set<HGDIOBJ> Alive;
 int Created;
@@ -349,6 +318,7 @@ F Patch(const char* name, F replacement)
 
 TEST_F(Paint, PensAndFontsLiveForOneCallAndTheFontIsTheBoards)
 {
+    ASSERT_EQ(GdiCountFault(), "");
     SetBoard("941", "8765", "32");
     RealCreatePen = Patch("CreatePen", CountingCreatePen);
     RealCreateFontA = Patch("CreateFontA", CountingCreateFontA);
@@ -363,7 +333,15 @@ TEST_F(Paint, PensAndFontsLiveForOneCallAndTheFontIsTheBoards)
         HGDIOBJ font = GetCurrentObject(canvas.dc, OBJ_FONT);
         Created = 0;
         Fonts.clear();
-        DrawMany(canvas.dc, 50);
+        const int before = LiveGdiObjects();
+        for (int i = 0; i < 50; ++i) {
+            PaintBoard(canvas.dc);
+            EraseTopDisc(canvas.dc, static_cast<int8_t>(i % 3));
+            DrawTopDisc(canvas.dc, static_cast<int8_t>(i % 3));
+            MoveCount = i;
+            DrawMoveCounter(canvas.dc);
+        }
+        EXPECT_EQ(LiveGdiObjects(), before);
         // Per round: base and disc pens and two fonts in the repaint, two pens, one font.
         EXPECT_EQ(Created, 50 * 7);
         EXPECT_TRUE(Alive.empty()) << Alive.size() << " left";
