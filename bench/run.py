@@ -338,6 +338,8 @@ def origins_by_section(map_file):
             kind = {".edata": "exports", ".reloc": "relocations"}[section]
         elif origin in importers or (origin == "linker script" and section == ".idata"):
             kind = "imports"
+        elif ".ltrans" in origin:  # the program's own code, compiled at link time
+            kind = "the program's own code and data"
         elif origin.startswith("/") or origin == "linker script":
             kind = "C start-up and runtime"
         else:
