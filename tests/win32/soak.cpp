@@ -67,7 +67,7 @@ void PlayWithOptions(HWND dlg)
     PostMessageA(dlg, WM_COMMAND, Random(0, 3) ? IDOK : IDCANCEL, 0);
 }
 
-std::set<HWND> Answered;  // boxes held and then answered: ended, though maybe not yet gone
+std::set<HWND> Answered;  // boxes answered: ended, though maybe not yet gone
 
 void Answer(HWND box)
 {
