@@ -34,6 +34,9 @@ void StartDrag(HWND hwnd, int x, int y)
 {
     if (IsSolved() || Dragging || PlayMode == AutomaticPlay)
         return;
+    // A repaint still owed after a size change goes first: the metrics and the
+    // pixels saved under the disc must be those of the board as it now looks.
+    UpdateWindow(hwnd);
     int8_t t = TowerAtX(x);
     int8_t d = TopDiscOf(t);
     if (d == 0)
@@ -55,10 +58,13 @@ void TrackDrag(HWND hwnd, int x, int y)
 {
     if (!Dragging)
         return;
-    TargetTower = TowerAtX(x);
-    bool allowed = IsMoveAllowed(SourceTower, TargetTower);
     HDC dc = GetDC(hwnd);
     RestoreUnderDragRect(hwnd);
+    // A move may come between a size change and its repaint: saved now, the old
+    // picture would come back later as a stale patch on the new board.
+    UpdateWindow(hwnd);
+    TargetTower = TowerAtX(x);
+    bool allowed = IsMoveAllowed(SourceTower, TargetTower);
     DragRect = FloatingDiscRect(x, y, LiftedDisc);
     SaveUnderDragRect(hwnd);
     DrawFloatingDisc(dc, allowed ? BrushGreen : BrushRed);

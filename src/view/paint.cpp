@@ -37,11 +37,11 @@ void HandlePaint(HWND hwnd)
 {
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(hwnd, &ps);
-    SetCapture(hwnd);
+    // The mouse is left alone: while the border or caption is dragged the system's
+    // move loop holds the capture, and taking it away stops the window following.
     HCURSOR previous = SetCursor(LoadCursorA(nullptr, IDC_WAIT));
     PaintBoard(dc);
     SetCursor(previous);
-    ReleaseCapture();
     EndPaint(hwnd, &ps);
 }
 
