@@ -15,9 +15,11 @@ void CenterDialog(HWND dlg, HWND reference)
 {
     int32_t screenWidth = GetSystemMetrics(SM_CXSCREEN);
     int32_t screenHeight = GetSystemMetrics(SM_CYSCREEN);
-    RECT r = {0, 0, screenWidth, screenHeight};
+    RECT r;
     if (reference)
         GetWindowRect(reference, &r);
+    else
+        SystemParametersInfoA(SPI_GETWORKAREA, 0, &r, 0);
     RECT d;
     GetWindowRect(dlg, &d);
     BoardPoint at = CenteredDialogPos({r.left, r.top, r.right, r.bottom},
@@ -26,13 +28,26 @@ void CenterDialog(HWND dlg, HWND reference)
     SetWindowPos(dlg, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
 }
 
+// A box goes where the person looks: over the main window, at the end of its chain of
+// owners, unless that is hidden or minimised (its rectangle then lies far off the
+// screen, or nowhere a person sees), and then in the middle of the work area.
+static HWND PlaceOfBox(HWND dlg)
+{
+    HWND main = dlg;
+    while (HWND owner = GetWindow(main, GW_OWNER))
+        main = owner;
+    if (main == dlg || !IsWindowVisible(main) || IsIconic(main))
+        return nullptr;
+    return main;
+}
+
 // The shared behaviour of the dialogs that only show text: OK, Enter, Esc and the
 // close box all end them alike.
 static INT_PTR InformationDialog(HWND dlg, UINT msg, WPARAM wParam)
 {
     switch (msg) {
     case WM_INITDIALOG:
-        CenterDialog(dlg, GetActiveWindow());
+        CenterDialog(dlg, PlaceOfBox(dlg));
         return TRUE;
     case WM_COMMAND:
         switch (LOWORD(wParam)) {
@@ -82,7 +97,7 @@ static void CheckModeButton(HWND dlg, int id)
 
 static void InitOptions(HWND dlg)
 {
-    CenterDialog(dlg, GetActiveWindow());
+    CenterDialog(dlg, PlaceOfBox(dlg));
     PendingPlayMode = OptPlayMode;
     PendingDiscCount = OptDiscCount;
     CheckDiscButton(dlg, IDC_DISCS_1 - 1 + PendingDiscCount);

@@ -19,4 +19,6 @@ INT_PTR CALLBACK RegisterDlgProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lPara
 INT_PTR CALLBACK FinishDlgProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam);
 INT_PTR CALLBACK OptionsDlgProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam);
 
+// Centres the dialog over the reference window, or over the work area when there is
+// none, and keeps it on the screen.
 void CenterDialog(HWND dlg, HWND reference);

@@ -4,8 +4,9 @@
 #include "../logic/game.h"
 #include "../view/drag.h"
 #include "../view/paint.h"
+#include "boxes.h"
 #include "dialogs.h"
-#include "textcalls.h"
+#include "keys.h"
 
 UINT_PTR TimerId;
 
@@ -14,6 +15,8 @@ void NewGame(HWND hwnd)
     // A drag that outlived a release outside the window must not carry its disc
     // into the new board.
     AbandonDrag();
+    // Nor may half a typed move: "2", New Game, "1" would move a disc of the new board.
+    KeyAwaitSource = 1;
     BeginNextGame();
     // A running timer is replaced, never stopped here: a manual game ignores ticks.
     if (PlayMode == AutomaticPlay)
@@ -33,5 +36,5 @@ void ConcludeManualMove(HWND hwnd, HDC dc)
 
 void ShowFinishDialog(HWND hwnd)
 {
-    RunDialog(hwnd, "FINISH", FinishDlgProc);
+    OpenDialog(hwnd, "FINISH", FinishDlgProc);
 }

@@ -5,6 +5,7 @@
 #include "../view/drag.h"
 #include "../view/paint.h"
 #include "autoplay.h"
+#include "boxes.h"
 #include "dialogs.h"
 #include "gameflow.h"
 #include "keyboard.h"
@@ -74,12 +75,12 @@ BOOL CreateMainWindow(HINSTANCE instance, int showCommand)
 static bool HandleMenuCommand(HWND hwnd, WPARAM id)
 {
     switch (id) {
-    case IDM_ABOUT: RunDialog(hwnd, "AboutBox", About); return true;
+    case IDM_ABOUT: OpenDialog(hwnd, "AboutBox", About); return true;
     case IDM_NEWGAME: NewGame(hwnd); return true;
-    case IDM_RULES: RunDialog(hwnd, "RULES", RulesDlgProc); return true;
+    case IDM_RULES: OpenDialog(hwnd, "RULES", RulesDlgProc); return true;
     case IDM_EXIT: PostQuitMessage(0); return true;
-    case IDM_OPTIONS: RunDialog(hwnd, "Options", OptionsDlgProc); return true;
-    case IDM_REGISTER: RunDialog(hwnd, "REGISTER", RegisterDlgProc); return true;
+    case IDM_OPTIONS: OpenDialog(hwnd, "Options", OptionsDlgProc); return true;
+    case IDM_REGISTER: OpenDialog(hwnd, "REGISTER", RegisterDlgProc); return true;
     }
     return false;
 }
@@ -88,8 +89,17 @@ static bool HandleMenuCommand(HWND hwnd, WPARAM id)
 static int MouseX(LPARAM lParam) { return static_cast<int16_t>(LOWORD(lParam)); }
 static int MouseY(LPARAM lParam) { return static_cast<int16_t>(HIWORD(lParam)); }
 
+// What a person does to the board and its menu, as opposed to what the system does.
+static bool IsUserInput(UINT msg)
+{
+    return msg == WM_CHAR || msg == WM_COMMAND || msg == WM_MOUSEMOVE ||
+           msg == WM_LBUTTONDOWN || msg == WM_LBUTTONUP;
+}
+
 extern "C" LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
+    if (IsBoxOpen() && IsUserInput(msg))
+        return 0;
     switch (msg) {
     case WM_CREATE:
         StartupReset();

@@ -2,9 +2,10 @@
 #include <windows.h>
 
 #include "../logic/board.h"
+#include "boxes.h"
 
 void ShowInvalidMove()
 {
     MessageBeep(MB_ICONHAND);
-    MessageBoxA(nullptr, "That move is not allowed !!!", "Invalid Move", MB_TASKMODAL);
+    OpenWarningBox("That move is not allowed !!!", "Invalid Move");
 }

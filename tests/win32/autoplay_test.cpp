@@ -86,6 +86,8 @@ TEST_F(AutoPlay, DialogsOpenDuringAGameChangeNothingInIt)
         for (WPARAM command : dialogs) {
             answers.inspect = [&](HWND dlg) {
                 KeyInput("21");
+                PostMessageA(hwnd, WM_CHAR, '2', 0);  // typed ahead, still waiting
+                PostMessageA(hwnd, WM_CHAR, '1', 0);
                 CursorTo(hwnd, {ColumnCenter(1), 4});  // above the dialog, middle tower
                 ButtonInput(MOUSEEVENTF_LEFTDOWN);
                 ButtonInput(MOUSEEVENTF_LEFTUP);
@@ -195,33 +197,21 @@ TEST_P(AutoPlayFullGame, EndsOnceWithTheComputersTextAndStopsTheTimerAfterTheDia
 
 INSTANTIATE_TEST_SUITE_P(Discs, AutoPlayFullGame, ::testing::Values(1, 2, 3, 4, 9));
 
-TEST_F(AutoPlay, ManualNewGameWhileTheTimerRunsMovesNoDisc)
+// A manual New Game while the timer runs: the old timer ticks on into it and moves
+// nothing. An automatic one then starts over on a fresh board, from the small disc.
+TEST_F(AutoPlay, NewGameWhileTheTimerRunsStartsOver)
 {
     StartNewGame(hwnd, 3, true, FastTicks);
-    ASSERT_TRUE(PumpUntil([] { return MoveCount >= 1; }));
+    ASSERT_TRUE(PumpUntil([] { return MoveCount >= 2; }));
     StartNewGame(hwnd, 3, false, FastTicks);
-    EXPECT_EQ(MoveCount, 0);
     int ticks = MessagesCounted(WM_TIMER);
-    // The old timer keeps ticking into the manual game...
     ASSERT_TRUE(PumpUntil([&] { return MessagesCounted(WM_TIMER) >= ticks + 4; }));
-    // ...and moves nothing.
     EXPECT_EQ(MoveCount, 0);
     EXPECT_EQ(BoardText(), "|321|");
-    EXPECT_TRUE(answers.seen.empty());
     ExpectPixelsMatchBoard(3);
-}
-
-TEST_F(AutoPlay, AutomaticNewGameWhileRunningStartsOverOnAFreshBoard)
-{
-    StartNewGame(hwnd, 3, true, NoRealTicks);
-    for (int i = 0; i < 3; ++i)
-        Tick(hwnd);
-    ASSERT_EQ(BoardText(), "21|3|");
 
     StartNewGame(hwnd, 4, true, FastTicks);
-    EXPECT_EQ(MoveCount, 0);
     EXPECT_EQ(BoardText(), "|4321|");
-    // The solver begins again with the small disc, not where the old game left off.
     Tick(hwnd);
     EXPECT_EQ(BoardText(), "|432|1");
     ASSERT_TRUE(PumpUntil([&] { return !answers.seen.empty(); }, 10000));
@@ -231,32 +221,67 @@ TEST_F(AutoPlay, AutomaticNewGameWhileRunningStartsOverOnAFreshBoard)
     ExpectTimerStopped();
 }
 
-// A game that ends while Options is open shows its result over Options. Closing Options
-// beneath it frees the main window, where a new automatic game can start; the step that
-// ended the old game must leave the new one's timer running.
-TEST_F(AutoPlay, NewGameBehindAnOldResultKeepsItsTimer)
+// A game that ends behind a menu dialog shows its result over that dialog, owned by it:
+// closing the result gives the input back to the dialog, not to the main window, which
+// stays disabled until the dialog closes too. Then the next game plays.
+TEST_F(AutoPlay, AResultOverADialogGivesTheInputBackToThatDialog)
 {
-    StartNewGame(hwnd, 1, true, NoRealTicks);
-    HWND options = nullptr;
-    answers.button = 0;
-    answers.inspect = [&](HWND dlg) {
-        if (!options) {
-            options = dlg;
-            Tick(hwnd);
-        } else if (answers.seen.size() == 2) {
-            PostMessageA(options, WM_COMMAND, IDCANCEL, 0);
-            EXPECT_TRUE(PumpUntil([&] { return IsWindowEnabled(hwnd) != FALSE; }));
-            StartNewGame(hwnd, 2, true, FastTicks);
-        }
-        if (dlg != options)
-            PostMessageA(dlg, WM_COMMAND, IDOK, 0);
-    };
-    SendMessageA(hwnd, WM_COMMAND, 104, 0);
-    ASSERT_EQ(answers.seen.size(), 2u);
-    EXPECT_EQ(answers.seen[1].caption, "Geschafft !!!");
-    EXPECT_EQ(BoardText(), "|21|");
+    for (WPARAM command : {100, 102, 104, 105}) {  // About, Rules, Options, Register
+        SCOPED_TRACE(testing::Message() << "dialog " << command);
+        StartNewGame(hwnd, 1, true, NoRealTicks);
+        answers.seen.clear();
+        HWND dialog = nullptr;
+        BOOL mainEnabled = TRUE, dialogEnabled = FALSE;
+        answers.button = 0;
+        answers.inspect = [&](HWND box) {
+            if (dialog) {
+                PostMessageA(box, WM_COMMAND, IDOK, 0);
+                return;
+            }
+            dialog = box;
+            Tick(hwnd);  // returns once the result is closed
+            mainEnabled = IsWindowEnabled(hwnd);
+            dialogEnabled = IsWindowEnabled(dialog);
+            PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+        };
+        SendMessageA(hwnd, WM_COMMAND, command, 0);
+        ASSERT_EQ(answers.seen.size(), 2u);
+        EXPECT_EQ(answers.seen[1].caption, "Geschafft !!!");
+        EXPECT_EQ(answers.seen[1].owner, dialog);
+        EXPECT_FALSE(mainEnabled);
+        EXPECT_TRUE(dialogEnabled);
+        EXPECT_TRUE(IsWindowEnabled(hwnd));
+        EXPECT_EQ(answers.forced, 0);
+    }
+    StartNewGame(hwnd, 2, true, FastTicks);
     EXPECT_TRUE(PumpUntil([] { return MoveCount == 3; })) << "the new game stands still";
     EXPECT_EQ(BoardText(), "21||");
+}
+
+// The space bar held down in an automatic game: its repeats ask for steps until the game
+// ends. The result then ignores the key's further repeats and its release; only a fresh
+// press closes it.
+TEST_F(AutoPlay, AHeldSpaceEndsTheGameButDoesNotCloseItsResult)
+{
+    for (bool freshPress : {false, true}) {
+        SCOPED_TRACE(freshPress ? "then a fresh press" : "held, then released");
+        StartNewGame(hwnd, 2, true, NoRealTicks);
+        answers.seen.clear();
+        answers.forced = 0;
+        answers.button = 0;
+        answers.inspect = [&](HWND) {
+            KeyInput("  ", KeyDown);
+            KeyInput(" ", KeyUp);
+            if (freshPress)
+                KeyInput(" ");
+        };
+        KeyInput("   ", KeyDown);
+        // The box opens, and closes, inside the dispatch of the third repeat.
+        ASSERT_TRUE(PumpUntil([&] { return !answers.seen.empty(); }));
+        EXPECT_EQ(MoveCount, 3);
+        EXPECT_EQ(answers.Boxes("Geschafft !!!"), 1);
+        EXPECT_EQ(answers.forced, freshPress ? 0 : 1) << "closed by the held key";
+    }
 }
 
 TEST_F(AutoPlay, SpaceBarMakesOneStepOnlyInAnUnsolvedAutomaticGame)

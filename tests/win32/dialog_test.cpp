@@ -204,7 +204,10 @@ void Leave(HWND dlg, Path path)
 
 // Every dialog, opened by its real caller, shows its German texts, sits centred over the
 // main window, which it disables, and closes by each of the four ways. Options stores
-// its settings on OK and Enter only, and shows on opening what was last stored.
+// its settings on OK and Enter only, and shows on opening what was last stored. Over a
+// minimised main window, whose rectangle lies off the screen or on its edge, a dialog
+// opens in the middle of the work area, where a person looks; over one dragged partly
+// off the screen, it is pulled back onto it.
 TEST_F(Dialogs, EveryDialogClosesEveryWayAndOnlyAConfirmedOptionsStores)
 {
     struct Shown {
@@ -223,12 +226,15 @@ TEST_F(Dialogs, EveryDialogClosesEveryWayAndOnlyAConfirmedOptionsStores)
         const Shown* dialog;
         Path path;
         Settings shown = {}, stored = {};  // Options only
+        enum { Restored, Minimised, PartlyOff } main = Restored;
     };
     std::vector<Case> cases;
     for (const Shown& d : dialogs)
         if (d.command != IDM_OPTIONS)
             for (Path path : {OkButton, EnterKey, EscKey, CloseBox})
-                cases.push_back({&d, path});
+                cases.push_back({&d, path, {}, {},
+                                 path == EnterKey ? Case::Minimised
+                                 : path == EscKey ? Case::PartlyOff : Case::Restored});
     // Options in turn: left twice without storing, then confirmed twice.
     const Shown* options = &dialogs[4];
     cases.push_back({options, EscKey, {3, ManualPlay, 550, 550}, {3, ManualPlay, 550, 550}});
@@ -239,8 +245,14 @@ TEST_F(Dialogs, EveryDialogClosesEveryWayAndOnlyAConfirmedOptionsStores)
     const std::string board = BoardText();
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.dialog->caption << ", way " << c.path);
+        if (c.main == Case::Minimised)
+            ShowWindow(hwnd, SW_MINIMIZE);
+        if (c.main == Case::PartlyOff)
+            SetWindowPos(hwnd, nullptr, -400, 77, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
         RECT main;
         GetWindowRect(hwnd, &main);
+        if (c.main == Case::Minimised)
+            SystemParametersInfoA(SPI_GETWORKAREA, 0, &main, 0);
         OptionsView shown{};
         DialogAnswerer a;
         a.button = 0;
@@ -252,6 +264,8 @@ TEST_F(Dialogs, EveryDialogClosesEveryWayAndOnlyAConfirmedOptionsStores)
             Leave(dlg, c.path);
         };
         Open(c.dialog->command, &a);
+        ShowWindow(hwnd, SW_RESTORE);
+        SetWindowPos(hwnd, nullptr, 123, 77, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
         ASSERT_EQ(a.seen.size(), 1u);
         EXPECT_EQ(a.forced, 0) << "did not close";
         const SeenDialog& d = a.seen[0];
@@ -267,7 +281,10 @@ TEST_F(Dialogs, EveryDialogClosesEveryWayAndOnlyAConfirmedOptionsStores)
         EXPECT_FALSE(d.mainWindowEnabled);
         EXPECT_TRUE(IsWindowEnabled(hwnd));
         // Centred: the centres agree within a pixel.
-        EXPECT_LE(std::abs((d.rect.left + d.rect.right) - (main.left + main.right)), 1);
+        if (c.main == Case::PartlyOff)
+            EXPECT_EQ(d.rect.left, 0);
+        else
+            EXPECT_LE(std::abs((d.rect.left + d.rect.right) - (main.left + main.right)), 1);
         EXPECT_LE(std::abs((d.rect.top + d.rect.bottom) - (main.top + main.bottom)), 1);
         if (c.dialog->command == IDM_OPTIONS) {
             ExpectShows(shown, c.shown);
@@ -279,50 +296,6 @@ TEST_F(Dialogs, EveryDialogClosesEveryWayAndOnlyAConfirmedOptionsStores)
         // The game under way is left alone.
         EXPECT_EQ(BoardText(), board);
         EXPECT_EQ(PlayMode, ManualPlay);
-    }
-}
-
-TEST(CenterDialog, PlacesOverTheReferenceOrTheScreen)
-{
-    int sw = GetSystemMetrics(SM_CXSCREEN);
-    int sh = GetSystemMetrics(SM_CYSCREEN);
-    HINSTANCE instance = GetModuleHandleA(nullptr);
-    auto popup = [&](int x, int y, int w, int h) {
-        return CreateWindowExA(0, "STATIC", "", WS_POPUP, x, y, w, h, nullptr, nullptr,
-                               instance, nullptr);
-    };
-    struct Case {
-        const char* name;
-        bool reference;
-        RECT ref;
-        int w, h;
-        int x, y;
-    } const cases[] = {
-        {"no reference: the screen's centre", false, {}, 301, 201, sw / 2 - 150, sh / 2 - 100},
-        {"odd reference, odd dialog", true, {101, 51, 400, 300}, 301, 201, 100, 75},
-        {"reference off the top left", true, {-401, -301, -1, -1}, 301, 201, 0, 0},
-        {"reference beyond the bottom right", true, {sw + 100, sh + 100, sw + 500, sh + 400},
-         301, 201, sw - 301, sh - 201},
-        {"wider than the screen, reference right", true, {sw, 0, sw + 600, 300}, sw + 100, 201,
-         -100, 50},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        HWND ref = c.reference ? popup(c.ref.left, c.ref.top, c.ref.right - c.ref.left,
-                                       c.ref.bottom - c.ref.top)
-                               : nullptr;
-        HWND dlg = popup(7, 9, c.w, c.h);
-        ASSERT_NE(dlg, nullptr);
-        CenterDialog(dlg, ref);
-        RECT d;
-        GetWindowRect(dlg, &d);
-        EXPECT_EQ(d.left, c.x);
-        EXPECT_EQ(d.top, c.y);
-        EXPECT_EQ(d.right - d.left, c.w);
-        EXPECT_EQ(d.bottom - d.top, c.h);
-        DestroyWindow(dlg);
-        if (ref)
-            DestroyWindow(ref);
     }
 }
 

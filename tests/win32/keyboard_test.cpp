@@ -74,11 +74,11 @@ const KeyCase KeyCases[] = {
      "Wie schade !!! Sie brauchten 2 Z\xfcge, notwendig waren 1. Sie haben 1 Z\xfcge, "
      "das sind 100 Prozent\nzuviel gemacht. Versuchen Sie es nochmal !!!",
      1},
-    // A typed source stays pending through New Game and through an automatic game, whose
-    // digits are ignored.
-    {"source kept through New Game", 3, "2N1", 1, "1|32|", 0, nullptr, 1},
-    {"digits ignored in automatic play", 3, "2A13", 0, "|321|", 0, nullptr, 0},
-    {"source kept through an automatic game", 3, "2A13N3", 1, "|32|1", 0, nullptr, 1},
+    // New Game forgets a typed source, for a manual and an automatic game, whose digits
+    // are ignored.
+    {"New Game forgets the source", 3, "2N1", 0, "|321|", 0, nullptr, 0},
+    {"digits ignored in automatic play", 3, "2A13", 0, "|321|", 0, nullptr, 1},
+    {"a fresh pair after both", 3, "2A1N21", 1, "1|32|", 0, nullptr, 1},
     // Digits are ignored while a drag holds a tower; dropped back, it counts and moves nothing.
     {"digits during a drag", 3, "[121]121", 2, "1|32|", 0, nullptr, 1},
     // Lifting a disc forgets a pending source; a press on an empty tower lifts nothing.

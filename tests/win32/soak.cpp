@@ -182,8 +182,8 @@ const char* RandomEvent()
         Answer(open[Random(0, static_cast<int>(open.size()) - 1)]);
         return "close a box";
     }
-    // Mouse and keys reach only an enabled window; ticks reach it always.
-    if (!IsWindowEnabled(Main))
+    // While a box is open the board takes no mouse, keys or menu; ticks reach it always.
+    if (!Held.empty())
         return TimerRunning ? Step(true) : "wait";
     int w = ClientRect.right, h = ClientRect.bottom;
     int x = Random(0, 3) ? ColumnCenter(Random(0, 2)) + Random(-30, 30) : Random(-200, w + 200);

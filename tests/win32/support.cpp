@@ -264,10 +264,12 @@ void ButtonInput(DWORD flags)
     SendInput(1, &in, sizeof in);
 }
 
-void KeyInput(const char* keys)
+void KeyInput(const char* keys, KeyStroke stroke)
 {
     for (; *keys; ++keys)
         for (DWORD up : {0, KEYEVENTF_KEYUP}) {
+            if (stroke == (up ? KeyDown : KeyUp))
+                continue;
             INPUT in = {};
             in.type = INPUT_KEYBOARD;
             in.ki.wVk = static_cast<WORD>(VkKeyScanA(*keys) & 0xFF);

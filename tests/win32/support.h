@@ -83,7 +83,10 @@ void Type(HWND hwnd, const std::string& keys);
 // mouse button event, the keys of a text typed to whatever has the focus.
 void CursorTo(HWND hwnd, POINT client);
 void ButtonInput(DWORD flags);
-void KeyInput(const char* keys);
+// Each key is pressed and released, or only pressed (again: a held key's repeat), or
+// only released.
+enum KeyStroke { PressAndRelease, KeyDown, KeyUp };
+void KeyInput(const char* keys, KeyStroke stroke = PressAndRelease);
 
 // A top-down 32-bpp DIB section selected into a memory DC; what is drawn into it is
 // read back from its bits.
