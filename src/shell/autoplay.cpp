@@ -4,6 +4,7 @@
 #include "../logic/game.h"
 #include "../logic/solver.h"
 #include "../view/paint.h"
+#include "accessible.h"
 #include "gameflow.h"
 
 // Set for the length of a step. A step may wait in a modal box whose loop keeps
@@ -29,6 +30,7 @@ void AutoStep(HWND hwnd)
     HDC dc = GetDC(hwnd);
     if (!IsSolved()) {
         MakeSolverMove(dc);
+        AnnounceSolverStep(hwnd);
         if (IsSolved()) {
             uint32_t solvedGame = GamesBegun;
             ComposeComputerResult(MoveCount, MinimalMoves(DiscCount));

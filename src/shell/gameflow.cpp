@@ -4,6 +4,7 @@
 #include "../logic/game.h"
 #include "../view/drag.h"
 #include "../view/paint.h"
+#include "accessible.h"
 #include "boxes.h"
 #include "dialogs.h"
 #include "keys.h"
@@ -22,12 +23,14 @@ void NewGame(HWND hwnd)
     if (PlayMode == AutomaticPlay)
         SetTimer(hwnd, TimerId, TimerInterval, nullptr);
     InvalidateRect(hwnd, nullptr, TRUE);
+    AnnounceBoard(hwnd);
 }
 
 void ConcludeManualMove(HWND hwnd, HDC dc)
 {
     ++MoveCount;
     DrawMoveCounter(dc);
+    AnnounceBoard(hwnd);
     if (!IsSolved())
         return;
     ComposeManualResult(MoveCount, MinimalMoves(DiscCount));

@@ -4,6 +4,7 @@
 #include "../logic/game.h"
 #include "../view/drag.h"
 #include "../view/paint.h"
+#include "accessible.h"
 #include "autoplay.h"
 #include "boxes.h"
 #include "dialogs.h"
@@ -59,6 +60,7 @@ BOOL CreateMainWindow(HINSTANCE instance, int showCommand)
 {
     AppInstance = instance;
     ChooseTextCalls();
+    FindAccessibilityCalls();
     // The title is there from creation on: the 9x family keeps it as it is.
     HWND hwnd = CreateWindowExA(0, ClassName, Title, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
                                 CW_USEDEFAULT, 640, 316, nullptr, nullptr, instance, nullptr);
@@ -106,8 +108,16 @@ extern "C" LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPAR
         CreateBrushes();
         return 0;
     case WM_DESTROY:
+        DisconnectBoardObject();
         PostQuitMessage(0);
         return 0;
+    case WM_GETOBJECT:
+        // The client area is the board; every other object is the system's.
+        if (static_cast<LONG>(lParam) == OBJID_CLIENT) {
+            if (LRESULT object = AnswerBoardObject(hwnd, wParam))
+                return object;
+        }
+        break;
     case WM_SIZE:
         HandleSize(hwnd);
         return 0;

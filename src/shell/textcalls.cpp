@@ -12,7 +12,7 @@ void ChooseTextCalls()
 }
 
 // The longest text a window is given is the result text.
-static void Widen1252(const char* text, wchar_t* wide)
+void Widen1252(const char* text, wchar_t* wide)
 {
     MultiByteToWideChar(1252, 0, text, -1, wide, ResultTextSize);
 }

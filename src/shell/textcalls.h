@@ -9,6 +9,8 @@ extern bool UnicodeTexts;
 
 // Decided once at start-up, before the main window exists.
 void ChooseTextCalls();
+// UTF-16 from Windows-1252 bytes, into a buffer of ResultTextSize characters.
+void Widen1252(const char* text, wchar_t* wide);
 // Sets a window's text from Windows-1252 bytes.
 void SetText1252(HWND hwnd, const char* text);
 // Runs a modal dialog from the templates (an ASCII name), owned by `owner`.

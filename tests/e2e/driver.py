@@ -227,12 +227,15 @@ class Game:
     """A running Tolmar.exe. Used in a with block, which ends the process by its id if
     the journey leaves it running."""
 
-    def __init__(self, journey, locale=None, windows98=False):
+    def __init__(self, journey, locale=None, windows98=False, without_oleacc=False):
         """locale: the LC_ALL the game runs under, which sets its ANSI code page.
         windows98: runs a copy that Wine tells it runs on Windows 98, with a trace of
-        the calls it makes into the system's DLLs."""
+        the calls it makes into the system's DLLs. without_oleacc: the game finds no
+        accessibility library, as on a Windows 95 without it."""
         self.journey = journey
         env = dict(os.environ, LC_ALL=locale) if locale else dict(os.environ)
+        if without_oleacc:
+            env["WINEDLLOVERRIDES"] = env.get("WINEDLLOVERRIDES", "") + ";oleacc=d"
         exe, self.trace = journey.exe, None
         if windows98:
             exe = str(journey.shots / "Tolmar98.exe")
@@ -367,6 +370,24 @@ class Game:
         while self.dialogs():
             check(time.monotonic() < deadline, "a dialog stays open: %s" % self.dialogs())
             time.sleep(0.1)
+
+    # The board as a screen reader has it, read by the probe from another process.
+    def board(self):
+        """Role, name, value and description of the client area's object."""
+        f = self.journey.probe("board")[0][0].split()
+        return (int(f[1]),) + tuple(hex_text(x).decode("cp1252") for x in f[2:5])
+
+    def listen(self):
+        """Starts counting the board's value-change events; heard() ends it."""
+        self.listener = subprocess.Popen(["wine", self.journey.probe_exe, "listen"],
+                                         stdout=subprocess.PIPE)
+        check(self.listener.stdout.readline().strip() == b"listening", "probe cannot listen")
+
+    def heard(self):
+        """The events since listen(), and the value read at the last of them."""
+        self.journey.probe("stop")
+        out = self.listener.communicate(timeout=30)[0].split()
+        return int(out[1]), hex_text(out[2].decode()).decode("cp1252")
 
     def calls_from_game(self):
         """The system functions that the game's own code called, from the trace."""

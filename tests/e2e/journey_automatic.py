@@ -38,6 +38,7 @@ def journey(j):
         game.wait_board("after-options", ([], [3, 2, 1], []), moves=0)
 
         j.step("Alt+S, N starts the automatic game; the computer finishes alone")
+        game.listen()
         game.keys("alt+s", "n")
         text = game.result_text("finish", timeout_ms=30000)
         check(text == computer_text(15, 15), "result text %r" % text)
@@ -46,6 +47,12 @@ def journey(j):
         game.keys("Return")
         game.wait_no_dialog()
         game.wait_board("solved", ([4, 3, 2, 1], [], []), moves=15)
+
+        j.step("a screen reader heard the game at most once a move, and its solved end")
+        solved = "Turm 1: 4, 3, 2, 1. Turm 2: leer. Turm 3: leer. Züge: 15. Gelöst."
+        count, last = game.heard()
+        check(2 <= count <= 16 and last == solved, "heard %d, the last %r" % (count, last))
+        check(game.board()[2] == solved, "value %r" % game.board()[2])
 
         game.keys("alt+F4")
         check(game.exit_code() == 0, "exit code")

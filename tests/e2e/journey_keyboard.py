@@ -1,7 +1,8 @@
 """Manual play with the digit keys: a 2-disc game solved in 3 moves, then a refused
-pair that shows the "Invalid Move" box, is counted, and spoils the next result. The game
-is told that it runs on Windows 98, which stubs nearly every wide function: it must call
-none of those, and every text must still read right."""
+pair that shows the "Invalid Move" box, is counted, and spoils the next result. A screen
+reader, played by the probe, reads the board and hears each change. The game is told that
+it runs on Windows 98, which stubs nearly every wide function: it must call none of
+those, and every text must still read right."""
 
 import time
 
@@ -10,6 +11,9 @@ from driver import EXACT_TEXT, Game, Journey, check, longer_text
 IDC_DISCS_2 = 1001
 # From, to, as the tower numbers under the bases.
 SOLUTION = ["2", "1", "2", "3", "1", "3"]
+# What a screen reader says of the board.
+START_VALUE = "Turm 1: leer. Turm 2: 2, 1. Turm 3: leer. Züge: %d."
+SOLVED_VALUE = "Turm 1: leer. Turm 2: leer. Turm 3: 2, 1. Züge: %d. Gelöst."
 
 
 def focus(game):
@@ -46,6 +50,12 @@ def journey(j):
         game.wait_no_dialog()
         game.keys("alt+s", "n")
         game.wait_board("new-game", ([], [2, 1], []), moves=0)
+        role, name, value, description = game.board()
+        check((role, name, value) == (10, "Spielfeld", START_VALUE % 0),
+              "a screen reader reads %r" % ((role, name, value),))
+        check("1 bis 3" in description and "Leertaste" in description,
+              "the description tells no keys: %r" % description)
+        game.listen()
 
         j.step("a click on the empty left tower gives the window the keyboard")
         focus(game)
@@ -54,6 +64,8 @@ def journey(j):
         j.step("2 1, 2 3, 1 3 solve it without a surplus move; the number pad types the same")
         game.keys(*SOLUTION[:2])
         game.wait_board("keys-2-1", ([1], [2], []), moves=1)
+        check(game.board()[2] == "Turm 1: 1. Turm 2: 2. Turm 3: leer. Züge: 1.",
+              "value %r" % game.board()[2])
         game.keys(*("KP_" + key for key in SOLUTION[2:4]))
         game.wait_board("keypad-2-3", ([1], [], [2]), moves=2)
         game.keys(*SOLUTION[4:])
@@ -62,8 +74,11 @@ def journey(j):
         game.keys("Return")
         game.wait_no_dialog()
         game.wait_board("exact-solved", ([], [], [2, 1]), moves=3)
+        heard = game.heard()
+        check(heard == (3, SOLVED_VALUE % 3), "a screen reader heard %r" % (heard,))
 
         j.step("new game; 2 2 is refused with the Invalid Move box")
+        game.listen()
         game.keys("alt+s", "n")
         game.wait_board("second-game", ([], [2, 1], []), moves=0)
         game.keys("2", "2")
@@ -76,6 +91,9 @@ def journey(j):
 
         j.step("the disc is back on its tower and the attempt is counted")
         game.wait_board("refused", ([], [2, 1], []), moves=1)
+        heard = game.heard()
+        check(heard == (2, START_VALUE % 1), "after New Game and a refused "
+              "move a screen reader heard %r" % (heard,))
         # The box has no owner: closing it leaves no window of the game active here.
         focus(game)
 

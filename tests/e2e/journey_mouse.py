@@ -25,10 +25,15 @@ def drag(game, towers, source, target):
 
 
 def journey(j):
-    with Game(j) as game:
+    with Game(j, without_oleacc=True) as game:
         geo = game.geo
         towers = [[], [3, 2, 1], []]
         game.wait_board("start", towers, moves=0)
+        j.step("without the accessibility library the board is the system's plain client "
+               "area, and the game plays as before")
+        role, name, value, _ = game.board()
+        check((role, name, value) == (10, "Die Türme von Tolmar", ""),
+              "a screen reader reads %r" % ((role, name, value),))
 
         j.step("seven drags solve the game; each is drawn and counted")
         for n, (source, target) in enumerate(SOLUTION, 1):

@@ -11,7 +11,13 @@
 //   probe wait-dialog CAPTION ms  waits for a dialog with that caption, then as above
 //   probe counter W H N...        the move counter as the game draws it for N moves
 //                                 in a W x H client area: '#' dark, '.' light pixels
+//   probe board                   the board as a screen reader reads it: role, name,
+//                                 value and description of the client area's object
+//   probe listen                  counts the board's value-change events, as a screen
+//                                 reader hears them, until `probe stop`; prints the
+//                                 count and the value read at the last one
 #include <windows.h>
+#include <oleacc.h>
 #include <shellapi.h>
 
 #include <cstdio>
@@ -176,6 +182,95 @@ int WaitForDialog(const wchar_t* caption, DWORD timeoutMs)
     }
 }
 
+// The id of IAccessible, here rather than from an import library, which may give code.
+const GUID AccessibleId = {0x618736E0, 0x3C3D, 0x11CF, {0x81, 0x0C, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71}};
+
+std::wstring Take(BSTR text)
+{
+    std::wstring s = text ? text : L"";
+    SysFreeString(text);
+    return s;
+}
+
+void PrintBoard(IAccessible* board)
+{
+    VARIANT self = {}, role = {};
+    self.vt = VT_I4;
+    BSTR name = nullptr, value = nullptr, description = nullptr;
+    board->get_accRole(self, &role);
+    board->get_accName(self, &name);
+    board->get_accValue(self, &value);
+    board->get_accDescription(self, &description);
+    std::printf("board %ld", role.vt == VT_I4 ? role.lVal : -1L);
+    PrintHex(Take(name));
+    PrintHex(Take(value));
+    PrintHex(Take(description));
+    std::printf("\n");
+}
+
+int ReadBoard()
+{
+    HWND game = FindGameWindow();
+    IAccessible* board = nullptr;
+    if (!game || FAILED(AccessibleObjectFromWindow(game, static_cast<DWORD>(OBJID_CLIENT),
+                                                   AccessibleId, reinterpret_cast<void**>(&board))))
+        return 2;
+    PrintBoard(board);
+    board->Release();
+    return 0;
+}
+
+const wchar_t StopName[] = L"TolmarProbeStop";
+HWND Listened;
+int Heard;
+std::wstring LastHeard;
+
+void CALLBACK HearEvent(HWINEVENTHOOK, DWORD, HWND hwnd, LONG object, LONG child, DWORD, DWORD)
+{
+    if (hwnd != Listened || object != OBJID_CLIENT || child != CHILDID_SELF)
+        return;
+    ++Heard;
+    IAccessible* board = nullptr;
+    VARIANT self = {};
+    if (SUCCEEDED(AccessibleObjectFromEvent(hwnd, object, child, &board, &self))) {
+        BSTR value = nullptr;
+        board->get_accValue(self, &value);
+        LastHeard = Take(value);
+        board->Release();
+    }
+}
+
+// Out of context, as screen readers listen: the events come as messages to this thread.
+int Listen()
+{
+    Listened = FindGameWindow();
+    DWORD process = 0;
+    GetWindowThreadProcessId(Listened, &process);
+    HANDLE stop = CreateEventW(nullptr, TRUE, FALSE, StopName);
+    HWINEVENTHOOK hook = SetWinEventHook(EVENT_OBJECT_VALUECHANGE, EVENT_OBJECT_VALUECHANGE,
+                                         nullptr, HearEvent, process, 0, WINEVENT_OUTOFCONTEXT);
+    if (!Listened || !stop || !hook)
+        return 2;
+    std::printf("listening\n");
+    std::fflush(stdout);
+    while (MsgWaitForMultipleObjects(1, &stop, FALSE, INFINITE, QS_ALLINPUT) != WAIT_OBJECT_0) {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageW(&msg);
+    }
+    UnhookWinEvent(hook);
+    std::printf("heard %d", Heard);
+    PrintHex(LastHeard);
+    std::printf("\n");
+    return 0;
+}
+
+int StopListening()
+{
+    HANDLE stop = OpenEventW(EVENT_MODIFY_STATE, FALSE, StopName);
+    return stop && SetEvent(stop) ? 0 : 2;
+}
+
 // Draws the counter text with the font arguments the game uses, black on an opaque
 // white cell, and prints the cell.
 void PrintCounter(int width, int height, int moves)
@@ -226,7 +321,7 @@ void PrintCounter(int width, int height, int moves)
 int Usage()
 {
     std::fprintf(stderr, "usage: probe main [ms] | dialogs | wait-dialog CAPTION ms | "
-                         "counter W H N...\n");
+                         "counter W H N... | board | listen | stop\n");
     return 64;
 }
 
@@ -253,6 +348,12 @@ int main()
         for (int i = 4; i < argc; ++i)
             PrintCounter(std::wcstol(argv[2], nullptr, 10), std::wcstol(argv[3], nullptr, 10),
                          std::wcstol(argv[i], nullptr, 10));
+    } else if (command == L"board" || command == L"listen") {
+        CoInitialize(nullptr);
+        status = command == L"board" ? ReadBoard() : Listen();
+        CoUninitialize();
+    } else if (command == L"stop") {
+        status = StopListening();
     } else {
         status = Usage();
     }

@@ -4,6 +4,7 @@
 
 #include "logic/board.h"
 #include "logic/game.h"
+#include "shell/boardvalue.h"
 #include "shell/centering.h"
 #include "shell/keys.h"
 #include "shell/speed.h"
@@ -80,6 +81,36 @@ TEST(Speed, Stepping)
     for (const auto& c : cases)
         EXPECT_EQ(StepSpeed(c.speed, c.code, c.thumb), c.result)
             << "speed " << c.speed << " code " << c.code;
+}
+
+// What a screen reader says: towers 1 to 3 as typed, discs bottom up by size, the
+// counter without leading zeros, and the end.
+TEST(BoardValue, TellsTheTowersTheCountAndTheEnd)
+{
+    const struct {
+        const char* towers[3];  // bottom disc first
+        int32_t moves;
+        const char* value;
+    } cases[] = {
+        {{"", "321", ""}, 0, "Turm 1: leer. Turm 2: 3, 2, 1. Turm 3: leer. Z\xFC" "ge: 0."},
+        {{"1", "32", ""}, 1, "Turm 1: 1. Turm 2: 3, 2. Turm 3: leer. Z\xFC" "ge: 1."},
+        {{"1", "", ""}, 1, "Turm 1: 1. Turm 2: leer. Turm 3: leer. Z\xFC" "ge: 1. Gel\xF6st."},
+        {{"941", "8765", "32"}, 123456,
+         "Turm 1: 9, 4, 1. Turm 2: 8, 7, 6, 5. Turm 3: 3, 2. Z\xFC" "ge: 123456."},
+        {{"", "", "987654321"}, 511,
+         "Turm 1: leer. Turm 2: leer. Turm 3: 9, 8, 7, 6, 5, 4, 3, 2, 1. Z\xFC" "ge: 511. Gel\xF6st."},
+    };
+    for (const auto& c : cases) {
+        ClearBoard();
+        DiscCount = 0;
+        for (int t = 0; t < TowerCount; ++t)
+            for (int j = 0; c.towers[t][j]; ++j, ++DiscCount)
+                Towers[t][j] = static_cast<int8_t>(c.towers[t][j] - '0');
+        MoveCount = c.moves;
+        char value[BoardValueSize];
+        ComposeBoardValue(value);
+        EXPECT_STREQ(value, c.value);
+    }
 }
 
 TEST(Centering, Placement)

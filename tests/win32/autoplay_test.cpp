@@ -284,6 +284,30 @@ TEST_F(AutoPlay, AHeldSpaceEndsTheGameButDoesNotCloseItsResult)
     }
 }
 
+// A screen reader cannot speak a game faster than a move a second: of seven steps in a
+// row it hears only the one that solves the board, after New Game.
+int Heard;
+
+void CALLBACK HearBoard(HWINEVENTHOOK, DWORD, HWND, LONG object, LONG child, DWORD, DWORD)
+{
+    Heard += object == OBJID_CLIENT && child == CHILDID_SELF;
+}
+
+TEST_F(AutoPlay, AFastGameIsAnnouncedLessOftenButAlwaysAtItsEnd)
+{
+    HWINEVENTHOOK hook = SetWinEventHook(EVENT_OBJECT_VALUECHANGE, EVENT_OBJECT_VALUECHANGE,
+                                         nullptr, HearBoard, GetCurrentProcessId(), 0,
+                                         WINEVENT_OUTOFCONTEXT);
+    ASSERT_NE(hook, nullptr);
+    Heard = 0;
+    StartNewGame(hwnd, 3, true, NoRealTicks);
+    for (int i = 0; i < 7; ++i)
+        Tick(hwnd);
+    Pump(100);
+    UnhookWinEvent(hook);
+    EXPECT_EQ(Heard, 2);
+}
+
 TEST_F(AutoPlay, SpaceBarMakesOneStepOnlyInAnUnsolvedAutomaticGame)
 {
     struct Row {

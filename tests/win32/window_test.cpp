@@ -1,7 +1,8 @@
 // The main window as Windows and a person see it: its class, title, style and menu, its
-// first paint, commands, sizing and timer, Exit and the close box, and the warning for a
-// refused move.
+// first paint, commands, sizing and timer, Exit and the close box, the warning for a
+// refused move, and the board's object for screen readers.
 #include <gtest/gtest.h>
+#include <oleacc.h>
 
 #include <algorithm>
 #include <cstring>
@@ -11,6 +12,7 @@
 
 #include "logic/board.h"
 #include "logic/game.h"
+#include "shell/accessible.h"
 #include "shell/mainwnd.h"
 #include "support.h"
 #include "view/layout.h"
@@ -258,6 +260,44 @@ TEST_F(MainWindowMessages, RefusedMoveBeepsThenShowsTheTaskModalBox)
     }
     PatchImport("user32.dll", "MessageBeep", reinterpret_cast<void*>(RealMessageBeep));
     PatchImport("user32.dll", "MessageBoxA", reinterpret_cast<void*>(RealMessageBoxA));
+}
+
+// The board's object as the system hands it to a client in this process: the client
+// area's alone, where it is; requests it cannot answer are refused, and once the window
+// is gone it says so, however long the client keeps it.
+using BoardObject = GameWindowTest;
+
+TEST_F(BoardObject, RefusesBadRequestsAndOutlivesItsWindow)
+{
+    EXPECT_EQ(SendMessageW(hwnd, WM_GETOBJECT, 0, static_cast<LPARAM>(OBJID_WINDOW)), 0);
+    LRESULT answer = SendMessageW(hwnd, WM_GETOBJECT, 0, static_cast<LPARAM>(OBJID_CLIENT));
+    IAccessible* board = nullptr;
+    ASSERT_EQ(ObjectFromLresult(answer, AccessibleId, 0, reinterpret_cast<void**>(&board)), S_OK);
+    VARIANT self = {}, other = {}, none = {}, result = {};
+    self.vt = other.vt = VT_I4;
+    other.lVal = 1;
+    BSTR text = nullptr;
+    LONG x, y, w, h;
+    EXPECT_EQ(board->get_accName(other, &text), E_INVALIDARG);
+    EXPECT_EQ(board->get_accValue(none, &text), E_INVALIDARG);
+    EXPECT_EQ(board->get_accRole(other, &result), E_INVALIDARG);
+    EXPECT_EQ(board->get_accValue(self, nullptr), E_POINTER);
+    EXPECT_EQ(board->get_accState(self, nullptr), E_POINTER);
+    EXPECT_EQ(board->accLocation(nullptr, &y, &w, &h, self), E_POINTER);
+    EXPECT_EQ(board->accHitTest(0, 0, nullptr), E_POINTER);
+    RECT client;
+    GetClientRect(hwnd, &client);
+    MapWindowPoints(hwnd, nullptr, reinterpret_cast<POINT*>(&client), 2);
+    ASSERT_EQ(board->accLocation(&x, &y, &w, &h, self), S_OK);
+    RECT located = {x, y, x + w, y + h};
+    EXPECT_TRUE(EqualRect(&located, &client));
+    EXPECT_EQ(board->accHitTest(client.left, client.bottom - 1, &result), S_OK);
+    EXPECT_EQ(board->accHitTest(client.left - 1, client.top, &result), S_FALSE);
+
+    DestroyWindow(hwnd);
+    EXPECT_EQ(board->get_accValue(self, &text), CO_E_OBJNOTCONNECTED);
+    EXPECT_EQ(board->accLocation(&x, &y, &w, &h, self), CO_E_OBJNOTCONNECTED);
+    board->Release();
 }
 
 }  // namespace
