@@ -74,18 +74,19 @@ tolmar_prepare_prefix() {
     touch "$WINEPREFIX/.tolmar-ready"
 }
 
-# Wine tells these two programs that they run on Windows 98: copies of the Win32 tests
-# and of the game. Its relay trace, when asked for, leaves out the calls that the
-# system's own DLLs make, which are not the game's and would swamp its few.
-tolmar_prepare_win98() {
-    [ -f "$WINEPREFIX/.tolmar-win98" ] && return 0
-    local exe
-    for exe in tolmar_win98_tests.exe Tolmar98.exe; do
-        tolmar_reg_add "HKCU\\Software\\Wine\\AppDefaults\\$exe" Version win98
+# Wine tells copies of the Win32 tests that they run on Windows 95, 98 or NT 4.0, and a copy
+# of the game that it runs on Windows 98. Its relay trace, when asked for, leaves out the
+# calls that the system's own DLLs make, which are not the game's and would swamp its few.
+tolmar_prepare_versions() {
+    [ -f "$WINEPREFIX/.tolmar-versions" ] && return 0
+    local version
+    for version in win95 win98 nt40; do
+        tolmar_reg_add "HKCU\\Software\\Wine\\AppDefaults\\tolmar_${version}_tests.exe" Version $version
     done
+    tolmar_reg_add 'HKCU\Software\Wine\AppDefaults\Tolmar98.exe' Version win98
     tolmar_reg_add 'HKCU\Software\Wine\Debug' RelayFromExclude \
         'winex11.drv;user32;gdi32;advapi32;kernel32;kernelbase;ntdll;win32u;ucrtbase;msvcrt;imm32;combase;uxtheme;rpcrt4;ole32;shell32;shlwapi;comctl32;setupapi;winmm;sechost;explorer'
-    touch "$WINEPREFIX/.tolmar-win98"
+    touch "$WINEPREFIX/.tolmar-versions"
 }
 
 # Brings up what a Wine program needs; remembers what it started.
@@ -94,7 +95,7 @@ tolmar_wine_up() {
         tolmar_start_xvfb
     fi
     tolmar_prepare_prefix
-    tolmar_prepare_win98
+    tolmar_prepare_versions
     # Wine draws the caption buttons with Marlett; a prefix without it shows "0 1 r".
     # Copied on every start, so that prefixes made before this also get it.
     local fonts="$WINEPREFIX/drive_c/windows/Fonts"
