@@ -4,7 +4,6 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <cctype>
 #include <cstddef>
 #include <cstring>
 #include <fstream>
@@ -148,57 +147,38 @@ std::vector<FileResource> ReadResources(PeFile& pe)
 
 class Executable : public testing::Test {
 protected:
-    static void SetUpTestSuite() { pe = new PeFile(TOLMAR_EXE); }
-    static void TearDownTestSuite()
-    {
-        delete pe;
-        pe = nullptr;
-    }
-    void SetUp() override { ASSERT_TRUE(pe->Ok()) << "no PE32 headers in " << TOLMAR_EXE; }
-    static PeFile* pe;
+    void SetUp() override { ASSERT_TRUE(pe.Ok()) << "no PE32 headers in " << TOLMAR_EXE; }
+    PeFile pe{TOLMAR_EXE};
 };
-PeFile* Executable::pe = nullptr;
 
 TEST_F(Executable, IsA32BitGuiProgram)
 {
-    EXPECT_EQ(pe->file.Machine, IMAGE_FILE_MACHINE_I386);
-    EXPECT_TRUE(pe->file.Characteristics & IMAGE_FILE_EXECUTABLE_IMAGE);
-    EXPECT_FALSE(pe->file.Characteristics & IMAGE_FILE_DLL);
-    EXPECT_EQ(pe->opt.Subsystem, IMAGE_SUBSYSTEM_WINDOWS_GUI);
+    EXPECT_EQ(pe.file.Machine, IMAGE_FILE_MACHINE_I386);
+    EXPECT_TRUE(pe.file.Characteristics & IMAGE_FILE_EXECUTABLE_IMAGE);
+    EXPECT_FALSE(pe.file.Characteristics & IMAGE_FILE_DLL);
+    EXPECT_EQ(pe.opt.Subsystem, IMAGE_SUBSYSTEM_WINDOWS_GUI);
 }
 
-// Export name -> RVA, read from the export directory; also checks its module name and ordinals.
-// The exact set of names rules out decorated ones such as "MainWndProc@16".
-std::map<std::string, DWORD> ExportsByName(PeFile& pe)
+// Read from the export directory, with its module name. The exact set of names rules out
+// decorated ones such as "MainWndProc@16".
+TEST_F(Executable, ExportsMainWndProcAndAboutByPlainNameAndOrdinal)
 {
-    std::map<std::string, DWORD> rvaOf;
     const IMAGE_DATA_DIRECTORY& dir = pe.Directory(IMAGE_DIRECTORY_ENTRY_EXPORT);
-    EXPECT_NE(dir.VirtualAddress, 0u) << "no export directory";
-    if (!dir.VirtualAddress)
-        return rvaOf;
+    ASSERT_NE(dir.VirtualAddress, 0u) << "no export directory";
     auto exports = pe.ReadRva<IMAGE_EXPORT_DIRECTORY>(dir.VirtualAddress);
     EXPECT_EQ(pe.StringAt(exports.Name), "Tolmar.EXE");
     EXPECT_EQ(exports.NumberOfFunctions, 2u);
-    const std::map<std::string, DWORD> ordinals = {{"MainWndProc", 1}, {"About", 2}};
-    std::map<std::string, DWORD> ordinalOf;
+    std::map<std::string, DWORD> ordinalOf, rvaOf;
     for (DWORD i = 0; i < exports.NumberOfNames && pe.Ok(); ++i) {
         std::string name = pe.StringAt(pe.ReadRva<DWORD>(exports.AddressOfNames + 4 * i));
         WORD index = pe.ReadRva<WORD>(exports.AddressOfNameOrdinals + 2 * i);
         ordinalOf[name] = exports.Base + index;
         rvaOf[name] = pe.ReadRva<DWORD>(exports.AddressOfFunctions + 4 * index);
     }
-    EXPECT_EQ(ordinalOf, ordinals);
-    return rvaOf;
-}
-
-TEST_F(Executable, ExportsMainWndProcAndAboutByPlainNameAndOrdinal)
-{
-    std::map<std::string, DWORD> rvaOf = ExportsByName(*pe);
-    ASSERT_EQ(rvaOf.size(), 2u);
-    const IMAGE_DATA_DIRECTORY& dir = pe->Directory(IMAGE_DIRECTORY_ENTRY_EXPORT);
+    ASSERT_EQ(ordinalOf, (std::map<std::string, DWORD>{{"MainWndProc", 1}, {"About", 2}}));
     for (const auto& [name, rva] : rvaOf) {
         SCOPED_TRACE(name);
-        const IMAGE_SECTION_HEADER* code = pe->SectionOf(rva);
+        const IMAGE_SECTION_HEADER* code = pe.SectionOf(rva);
         ASSERT_NE(code, nullptr);
         EXPECT_TRUE(code->Characteristics & IMAGE_SCN_MEM_EXECUTE) << "not in code";
         EXPECT_FALSE(rva >= dir.VirtualAddress && rva < dir.VirtualAddress + dir.Size) << "forwarded";
@@ -209,30 +189,29 @@ TEST_F(Executable, ExportsMainWndProcAndAboutByPlainNameAndOrdinal)
 TEST_F(Executable, ImportsOnlyFromSystemLibraries)
 {
     const std::set<std::string> allowed = {"kernel32.dll", "user32.dll", "gdi32.dll", "msvcrt.dll"};
-    const DWORD dir = pe->Directory(IMAGE_DIRECTORY_ENTRY_IMPORT).VirtualAddress;
+    const DWORD dir = pe.Directory(IMAGE_DIRECTORY_ENTRY_IMPORT).VirtualAddress;
     ASSERT_NE(dir, 0u);
     std::set<std::string> imported;
     for (DWORD at = dir;; at += sizeof(IMAGE_IMPORT_DESCRIPTOR)) {
-        auto desc = pe->ReadRva<IMAGE_IMPORT_DESCRIPTOR>(at);
-        ASSERT_TRUE(pe->Ok());
+        auto desc = pe.ReadRva<IMAGE_IMPORT_DESCRIPTOR>(at);
+        ASSERT_TRUE(pe.Ok());
         if (!desc.Name)
             break;
-        std::string name = pe->StringAt(desc.Name);
-        for (char& c : name)
-            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        std::string name = pe.StringAt(desc.Name);
+        CharLowerA(name.data());
         imported.insert(name);
     }
     for (const std::string& name : imported)
         EXPECT_TRUE(allowed.count(name)) << name;
     EXPECT_TRUE(imported.count("user32.dll"));
     EXPECT_TRUE(imported.count("kernel32.dll"));
-    EXPECT_EQ(pe->Directory(IMAGE_DIRECTORY_ENTRY_DELAY_IMPORT).VirtualAddress, 0u);
+    EXPECT_EQ(pe.Directory(IMAGE_DIRECTORY_ENTRY_DELAY_IMPORT).VirtualAddress, 0u);
 }
 
 TEST_F(Executable, CarriesExactlyTheResourcesOfTheTestedScript)
 {
-    std::vector<FileResource> resources = ReadResources(*pe);
-    ASSERT_TRUE(pe->Ok());
+    std::vector<FileResource> resources = ReadResources(pe);
+    ASSERT_TRUE(pe.Ok());
     std::set<WORD> types;
     for (const FileResource& r : resources) {
         types.insert(r.type);
