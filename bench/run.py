@@ -338,6 +338,8 @@ def origins_by_section(map_file):
             kind = {".edata": "exports", ".reloc": "relocations"}[section]
         elif origin in importers or (origin == "linker script" and section == ".idata"):
             kind = "imports"
+        elif "mingw-w64-crt" in origin:  # the runtime's start-up, built here for the 486
+            kind = "C start-up and runtime"
         elif ".ltrans" in origin:  # the program's own code, compiled at link time
             kind = "the program's own code and data"
         elif origin.startswith("/") or origin == "linker script":

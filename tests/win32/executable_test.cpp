@@ -188,7 +188,7 @@ TEST_F(Executable, ExportsMainWndProcAndAboutByPlainNameAndOrdinal)
 
 // Every function the program may import, one row per DLL. A function that a system's DLL
 // does not export stops its loader before the program runs, and Wine cannot show that: a
-// new import is added here once it has been looked up for Windows 95 and NT 4.0. The
+// new import is added here once it has been looked up for Windows 95 and NT 4.0 (docs/SYSTEMS.md). The
 // msvcrt.dll row is the C runtime's own start-up and the little it calls (see the README).
 const std::map<std::string, std::set<std::string>> kImportable = {
     {"kernel32.dll",
