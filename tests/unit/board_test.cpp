@@ -4,6 +4,7 @@
 #include <random>
 #include <vector>
 
+#include "board_invariant.h"
 #include "logic/board.h"
 #include "warning_recorder.h"
 
@@ -95,34 +96,6 @@ TEST(Board, MinimalMoves)
     EXPECT_EQ(MinimalMoves(-3), 0);
 }
 
-// The board's invariant: discs 1..n once each, stacks strictly decreasing and
-// terminated, slot 9 empty.
-::testing::AssertionResult BoardIsValid(int n)
-{
-    std::vector<int> seen(n + 1, 0);
-    for (int t = 0; t < TowerCount; ++t) {
-        if (Towers[t][SlotCount - 1] != 0)
-            return ::testing::AssertionFailure() << "slot 9 occupied on tower " << t;
-        int h = 0;
-        while (Towers[t][h] != 0) {
-            int d = Towers[t][h];
-            if (d < 1 || d > n)
-                return ::testing::AssertionFailure() << "bad disc " << d;
-            if (h > 0 && d >= Towers[t][h - 1])
-                return ::testing::AssertionFailure() << "stack not decreasing on " << t;
-            ++seen[d];
-            ++h;
-        }
-        for (int s = h; s < SlotCount; ++s)
-            if (Towers[t][s] != 0)
-                return ::testing::AssertionFailure() << "disc above the end on " << t;
-    }
-    for (int d = 1; d <= n; ++d)
-        if (seen[d] != 1)
-            return ::testing::AssertionFailure() << "disc " << d << " seen " << seen[d];
-    return ::testing::AssertionSuccess();
-}
-
 // Also the refusals: a refused move, out-of-range towers included, warns once and changes
 // nothing.
 TEST(Board, RandomMovesKeepTheInvariant)
@@ -148,7 +121,7 @@ TEST(Board, RandomMovesKeepTheInvariant)
                 ASSERT_EQ(InvalidMoveWarnings, warnings + 1);
                 ASSERT_EQ(std::memcmp(before, Towers, sizeof Towers), 0);
             }
-            ASSERT_TRUE(BoardIsValid(n)) << "n " << n << " step " << i;
+            ASSERT_EQ(BoardFault(), "") << "n " << n << " step " << i;
         }
         EXPECT_GT(moved, 1000) << "the run should make many real moves";
     }

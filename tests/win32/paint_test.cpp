@@ -271,8 +271,8 @@ TEST_F(Paint, CounterIsRedrawnInPlace)
 }
 
 // Pens and fonts live for one drawing call, and the board's font is the one its texts
-// are meant to have; no other object (a brush, a DC) is left behind either. Watched through this program's own imports of gdi32, which the
-// drawing code linked into it calls.
+// are meant to have; no other object (a brush, a DC) is left behind either. Watched
+// through this program's own imports of gdi32, which the drawing code linked into it calls.
 std::set<HGDIOBJ> Alive;
 int Created;
 std::set<std::string> Fonts;
@@ -310,19 +310,13 @@ BOOL WINAPI CountingDeleteObject(HGDIOBJ object)
     return RealDeleteObject(object);
 }
 
-template <typename F>
-F Patch(const char* name, F replacement)
-{
-    return reinterpret_cast<F>(PatchImport("gdi32.dll", name, reinterpret_cast<void*>(replacement)));
-}
-
 TEST_F(Paint, PensAndFontsLiveForOneCallAndTheFontIsTheBoards)
 {
     ASSERT_EQ(GdiCountFault(), "");
     SetBoard("941", "8765", "32");
-    RealCreatePen = Patch("CreatePen", CountingCreatePen);
-    RealCreateFontA = Patch("CreateFontA", CountingCreateFontA);
-    RealDeleteObject = Patch("DeleteObject", CountingDeleteObject);
+    ImportPatch pens("gdi32.dll", "CreatePen", RealCreatePen, CountingCreatePen);
+    ImportPatch fonts("gdi32.dll", "CreateFontA", RealCreateFontA, CountingCreateFontA);
+    ImportPatch deletion("gdi32.dll", "DeleteObject", RealDeleteObject, CountingDeleteObject);
     ASSERT_TRUE(RealCreatePen && RealCreateFontA && RealDeleteObject);
     for (const ExpectedGeometry& g : Geometries) {
         SCOPED_TRACE(testing::Message() << g.w << " x " << g.h);
@@ -355,9 +349,6 @@ TEST_F(Paint, PensAndFontsLiveForOneCallAndTheFontIsTheBoards)
         EXPECT_EQ(GetCurrentObject(canvas.dc, OBJ_BRUSH), brush);
         EXPECT_EQ(GetCurrentObject(canvas.dc, OBJ_FONT), font);
     }
-    Patch("CreatePen", RealCreatePen);
-    Patch("CreateFontA", RealCreateFontA);
-    Patch("DeleteObject", RealDeleteObject);
 }
 
 }  // namespace

@@ -413,25 +413,30 @@ void StartNewGame(HWND hwnd, int discs, bool automatic, int speed)
     UpdateWindow(hwnd);
 }
 
-int LiveGdiObjects()
+int LiveGdiObjects(bool programKinds)
 {
-    if (DWORD reported = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS))
+    DWORD reported = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
+    if (reported && !programKinds)
         return static_cast<int>(reported);
     // Wine answers 0 there. Its handle lookup accepts a handle whose upper word is 0
     // for any live entry of the process's table, so probing every index counts them.
     int n = 0;
-    for (UINT_PTR i = 1; i < 0x10000; ++i)
-        n += GetObjectType(reinterpret_cast<HGDIOBJ>(i)) != 0;
+    for (UINT_PTR i = 1; i < 0x10000; ++i) {
+        DWORD type = GetObjectType(reinterpret_cast<HGDIOBJ>(i));
+        n += programKinds ? type == OBJ_PEN || type == OBJ_BRUSH || type == OBJ_FONT ||
+                                type == OBJ_MEMDC
+                          : type != 0;
+    }
     return n;
 }
 
-std::string GdiCountFault()
+std::string GdiCountFault(bool programKinds)
 {
-    int before = LiveGdiObjects();
+    int before = LiveGdiObjects(programKinds);
     HPEN pen = CreatePen(PS_SOLID, 1, 0);
-    int with = LiveGdiObjects();
+    int with = LiveGdiObjects(programKinds);
     DeleteObject(pen);
-    int after = LiveGdiObjects();
+    int after = LiveGdiObjects(programKinds);
     if (before > 0 && with == before + 1 && after == before)
         return "";
     return "a single pen took the GDI object count from " + std::to_string(before) + " to " +

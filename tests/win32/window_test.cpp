@@ -76,15 +76,13 @@ LRESULT WINAPI MarkingDefWindowProcA(HWND hwnd, UINT msg, WPARAM wParam, LPARAM 
 TEST_F(MainWindowMessages, UnknownCommandGetsTheDefaultAnswer)
 {
     const WPARAM unknown[] = {0, 1, 2, 99, 106, 1000, 1021, 0xFFFF};
-    RealDefWindowProcA = reinterpret_cast<decltype(RealDefWindowProcA)>(PatchImport(
-        "user32.dll", "DefWindowProcA", reinterpret_cast<void*>(MarkingDefWindowProcA)));
+    ImportPatch patch("user32.dll", "DefWindowProcA", RealDefWindowProcA, MarkingDefWindowProcA);
     ASSERT_NE(RealDefWindowProcA, nullptr);
     std::vector<LRESULT> results;
     for (WPARAM id : unknown)
         results.push_back(SendMessageA(hwnd, WM_COMMAND, id, 0));
     // A menu command is the window's own: no default processing, answer 0.
     LRESULT exitResult = SendMessageA(hwnd, WM_COMMAND, 103, 0);
-    PatchImport("user32.dll", "DefWindowProcA", reinterpret_cast<void*>(RealDefWindowProcA));
 
     EXPECT_EQ(DefaultedCommands, std::vector<WPARAM>(std::begin(unknown), std::end(unknown)));
     for (size_t i = 0; i < results.size(); ++i)
@@ -128,10 +126,9 @@ TEST_F(MainWindowMessages, ResizeAndNewGameRepaintErasedAndTimeAutomaticPlay)
         {"automatic game, default", 2, 550, {"SetTimer 0 550", "InvalidateRect all erase"}},
         {"automatic game, slowest", 5, 1000, {"SetTimer 0 1000", "InvalidateRect all erase"}},
     };
-    RealInvalidateRect = reinterpret_cast<decltype(RealInvalidateRect)>(PatchImport(
-        "user32.dll", "InvalidateRect", reinterpret_cast<void*>(LoggingInvalidateRect)));
-    RealSetTimer = reinterpret_cast<decltype(RealSetTimer)>(
-        PatchImport("user32.dll", "SetTimer", reinterpret_cast<void*>(LoggingSetTimer)));
+    ImportPatch repaint("user32.dll", "InvalidateRect", RealInvalidateRect,
+                        LoggingInvalidateRect);
+    ImportPatch timer("user32.dll", "SetTimer", RealSetTimer, LoggingSetTimer);
     ASSERT_TRUE(RealInvalidateRect && RealSetTimer);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -149,8 +146,6 @@ TEST_F(MainWindowMessages, ResizeAndNewGameRepaintErasedAndTimeAutomaticPlay)
         EXPECT_EQ(ColumnWidth, client.right / 3);
         EXPECT_EQ(LabelHeight, client.bottom / 12);
     }
-    PatchImport("user32.dll", "InvalidateRect", reinterpret_cast<void*>(RealInvalidateRect));
-    PatchImport("user32.dll", "SetTimer", reinterpret_cast<void*>(RealSetTimer));
     KillTimer(hwnd, 0);
 }
 
@@ -225,12 +220,9 @@ TEST_F(MainWindowMessages, RefusedMoveBeepsThenShowsTheTaskModalBox)
         {"MoveDisc from the empty left tower", [](HWND) { EXPECT_FALSE(MoveDisc(0, 2)); }},
         {"keys 2 and 2", [](HWND w) { Type(w, "22"); }},
     };
-    RealMessageBeep = reinterpret_cast<decltype(RealMessageBeep)>(PatchImport(
-        "user32.dll", "MessageBeep", reinterpret_cast<void*>(LoggingMessageBeep)));
-    RealMessageBoxA = reinterpret_cast<decltype(RealMessageBoxA)>(PatchImport(
-        "user32.dll", "MessageBoxA", reinterpret_cast<void*>(LoggingMessageBoxA)));
-    ASSERT_NE(RealMessageBeep, nullptr);
-    ASSERT_NE(RealMessageBoxA, nullptr);
+    ImportPatch beep("user32.dll", "MessageBeep", RealMessageBeep, LoggingMessageBeep);
+    ImportPatch box("user32.dll", "MessageBoxA", RealMessageBoxA, LoggingMessageBoxA);
+    ASSERT_TRUE(RealMessageBeep && RealMessageBoxA);
 
     for (const Trigger& trigger : triggers) {
         SCOPED_TRACE(trigger.name);
@@ -258,8 +250,6 @@ TEST_F(MainWindowMessages, RefusedMoveBeepsThenShowsTheTaskModalBox)
         EXPECT_TRUE(IsWindowEnabled(hwnd));
         EXPECT_EQ(memcmp(before, Towers, sizeof before), 0);
     }
-    PatchImport("user32.dll", "MessageBeep", reinterpret_cast<void*>(RealMessageBeep));
-    PatchImport("user32.dll", "MessageBoxA", reinterpret_cast<void*>(RealMessageBoxA));
 }
 
 // The board's object as the system hands it to a client in this process: the client
