@@ -79,6 +79,12 @@ const KeyCase KeyCases[] = {
     {"New Game forgets the source", 3, "2N1", 0, "|321|", 0, nullptr, 0},
     {"digits ignored in automatic play", 3, "2A13", 0, "|321|", 0, nullptr, 1},
     {"a fresh pair after both", 3, "2A1N21", 1, "1|32|", 0, nullptr, 1},
+    // In an automatic game each space makes one step; the one that solves the board ends
+    // the game, and later ones do nothing.
+    {"spaces step an automatic game", 3, "A  ", 2, "2|3|1", 0, nullptr, 1},
+    {"spaces past its end", 3, "A         ", 7, "||321", 0,
+     "Der Computer ben\xf6tigte 7 Z\xfcge, notwendig\nwaren 7. Nun, das ist nicht schlecht, oder ?",
+     1},
     // Digits are ignored while a drag holds a tower; dropped back, it counts and moves nothing.
     {"digits during a drag", 3, "[121]121", 2, "1|32|", 0, nullptr, 1},
     // Lifting a disc forgets a pending source; a press on an empty tower lifts nothing.
