@@ -19,7 +19,6 @@
 #include "logic/game.h"
 #include "shell/keys.h"
 #include "support.h"
-#include "tests/unit/board_invariant.h"
 #include "view/drag.h"
 #include "view/layout.h"
 

@@ -13,6 +13,7 @@
 #include "logic/board.h"
 #include "logic/game.h"
 #include "shell/keys.h"
+#include "tests/unit/boards.h"
 #include "view/drag.h"
 
 // The board's colours as the window shows them.
@@ -39,7 +40,9 @@ bool PumpUntil(const std::function<bool()>& done, DWORD limitMs = 5000);
 
 struct SeenDialog {
     std::string caption;
-    std::vector<std::string> texts;  // the children's texts in z order
+    std::vector<std::string> texts;    // the children's texts in z order
+    std::vector<std::string> buttons;  // its visible buttons as "id text"
+    int icons;                         // its visible icon statics that hold an icon
     HWND owner;
     bool mainWindowEnabled;
     bool unicode;  // a UTF-16 window, as the NT family's dialogs are
@@ -143,14 +146,6 @@ private:
 void CountMessages(HWND hwnd);
 int MessagesCounted(UINT msg);
 
-// Discs on a tower, counted here rather than by the code under test.
-int Height(int tower);
-// A tower's discs from the bottom up: "321".
-std::string StackOf(int tower);
-// The board as "left|middle|right": "|321|".
-std::string BoardText();
-// Lays out the board from digit strings, bottom disc first ("941"), and counts its discs.
-void SetBoard(const char* left, const char* middle, const char* right);
 // Stores the settings for the next game as a confirmed Options dialog does, then
 // chooses "&Neues Spiel" from the menu and lets the new board paint.
 void StartNewGame(HWND hwnd, int discs, bool automatic, int speed);
