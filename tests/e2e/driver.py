@@ -29,12 +29,6 @@ EXACT_TEXT = ("Fertig !!!, Sie sind wirklich gut, kein Zug zuviel !!!\n"
               "Warum nehmen Sie nicht mehr Platten ?").encode("cp1252")
 
 
-def longer_text(moves, minimal, percent):
-    return ("Wie schade !!! Sie brauchten %d Züge, notwendig waren %d. Sie haben %d Züge, "
-            "das sind %d Prozent\nzuviel gemacht. Versuchen Sie es nochmal !!!"
-            % (moves, minimal, moves - minimal, percent)).encode("cp1252")
-
-
 def computer_text(moves, minimal):
     return ("Der Computer benötigte %d Züge, notwendig\nwaren %d. Nun, das ist nicht "
             "schlecht, oder ?" % (moves, minimal)).encode("cp1252")

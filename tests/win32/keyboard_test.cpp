@@ -1,5 +1,6 @@
-// Keyboard play on the real main window: tower digits as WM_CHAR, the boxes they
-// raise, the board and the pixels they leave.
+// Keyboard play on the real main window: tower digits and the space bar as WM_CHAR, the
+// boxes they raise, the board and the pixels they leave. The refused pair's box is watched
+// in window_test.cpp.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -116,42 +117,6 @@ TEST_F(Keyboard, KeySequencesMoveCountAndFinish)
         // The keys draw straight to the window: nothing waits for a repaint.
         EXPECT_FALSE(GetUpdateRect(hwnd, nullptr, FALSE));
         ExpectPixelsMatchBoard(c.discs);
-    }
-}
-
-TEST_F(Keyboard, RefusedPairShowsTheBoxWithOnlyTheSourceDiscPaintedOut)
-{
-    struct Row {
-        const char* keys;
-        COLORREF middleTop, left, right;  // while the box is open
-    };
-    const Row rows[] = {
-        {"22", White, White, White},  // the lifted disc is out of sight until the box closes
-        {"13", Green, White, White},  // nothing to lift: nothing drawn on either tower
-    };
-    for (const Row& r : rows) {
-        SCOPED_TRACE(r.keys);
-        StartNewGame(hwnd, 3, false, NoRealTicks);
-        answers.seen.clear();
-        COLORREF middleTop = 0, left = 0, right = 0;
-        int movesDuring = -1;
-        answers.inspect = [&](HWND) {
-            middleTop = SlotPixel(hwnd, 1, 2);
-            left = SlotPixel(hwnd, 0, 0);
-            right = SlotPixel(hwnd, 2, 0);
-            movesDuring = MoveCount;
-        };
-        Type(hwnd, r.keys);
-        ASSERT_EQ(answers.Boxes("Invalid Move"), 1);
-        EXPECT_EQ(middleTop, r.middleTop);
-        EXPECT_EQ(left, r.left);
-        EXPECT_EQ(right, r.right);
-        // Counted only once the box is closed.
-        EXPECT_EQ(movesDuring, 0);
-        EXPECT_EQ(MoveCount, 1);
-        EXPECT_EQ(BoardText(), "|321|");
-        Pump(50);
-        ExpectPixelsMatchBoard(3);
     }
 }
 
