@@ -233,43 +233,6 @@ TEST_F(Paint, TopDiscOperationsActOnTheTopSlotOnly)
     }
 }
 
-TEST_F(Paint, CounterIsRedrawnInPlace)
-{
-    const ExpectedGeometry& g = Geometries[1];
-    Client(g);
-    Canvas canvas(g);
-    const Area counter = TextAreas(g).back();
-    SetBoard("", "321", "");
-    struct {
-        int32_t drawn;
-        int32_t painted;  // a full repaint that must look the same
-    } const cases[] = {{123, 123}, {0, 0}, {99999, 99999}, {100000, 10000}, {123456, 12345}};
-    MoveCount = 0;
-    std::vector<uint32_t> zero = canvas.Painted();
-    for (auto c : cases) {
-        SCOPED_TRACE(c.drawn);
-        MoveCount = c.painted;
-        std::vector<uint32_t> repainted = canvas.Painted();
-        // Draw over whatever the counter showed before.
-        MoveCount = 0;
-        canvas.Painted();
-        MoveCount = 77777;
-        DrawMoveCounter(canvas.dc);
-        MoveCount = c.drawn;
-        DrawMoveCounter(canvas.dc);
-        EXPECT_EQ(canvas.Pixels(), repainted);
-        int changed = 0, outside = 0;
-        for (int y = 0; y < g.h; ++y)
-            for (int x = 0; x < g.w; ++x)
-                if (repainted[y * g.w + x] != zero[y * g.w + x]) {
-                    ++changed;
-                    outside += !counter.Holds(x, y);
-                }
-        EXPECT_EQ(changed > 0, c.painted != 0);
-        EXPECT_EQ(outside, 0);
-    }
-}
-
 // Pens and fonts live for one drawing call, and the board's font is the one its texts
 // are meant to have; no other object (a brush, a DC) is left behind either. Watched
 // through this program's own imports of gdi32, which the drawing code linked into it calls.

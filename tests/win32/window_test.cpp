@@ -1,6 +1,6 @@
 // The main window as Windows and a person see it: its class, title, style and menu, its
-// first paint, commands, sizing and timer, Exit and the close box, the warning for a
-// refused move, and the board's object for screen readers.
+// first paint, commands, sizing and timer, the warning for a refused move, and the board's
+// object for screen readers. That Exit and the close box end the game, the journeys show.
 #include <gtest/gtest.h>
 #include <oleacc.h>
 
@@ -146,25 +146,6 @@ TEST_F(MainWindowMessages, ResizeAndNewGameRepaintErasedAndTimeAutomaticPlay)
         EXPECT_EQ(LabelHeight, client.bottom / 12);
     }
     KillTimer(hwnd, 0);
-}
-
-// Exit leaves the window to the message loop's end; the close box destroys it.
-TEST_F(MainWindowMessages, ExitAndCloseBothPostQuit)
-{
-    struct {
-        UINT msg;
-        WPARAM wParam;
-        std::string window;
-    } const cases[] = {{WM_COMMAND, 103, "shown"}, {WM_CLOSE, 0, "destroyed"}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.msg);
-        EXPECT_EQ(SendMessageA(hwnd, c.msg, c.wParam, 0), 0);
-        EXPECT_EQ(!IsWindow(hwnd) ? "destroyed" : IsWindowVisible(hwnd) ? "shown" : "hidden",
-                  c.window);
-        MSG quit;
-        ASSERT_TRUE(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
-        EXPECT_EQ(quit.wParam, 0u);
-    }
 }
 
 // The refused-move warning, watched through the test program's own imports of
