@@ -41,8 +41,7 @@ def journey(j):
                 game.wait_board("move-%d" % n, towers, moves=n)
         text = game.result_text("exact-finish")
         check(text == EXACT_TEXT, "result text %r" % text)
-        game.keys("Return")
-        game.wait_no_dialog()
+        game.close_dialog()
         game.wait_board("exact-solved", [[], [], [3, 2, 1]], moves=7)
 
         j.step("new game; the pressed disc floats red, green over the left tower, red over "

@@ -36,19 +36,4 @@ TEST(Solver, SolvesEveryHeightInTheMinimumThroughLegalMoves)
     }
 }
 
-TEST(Solver, FirstStepForgetsTheLastGame)
-{
-    StartGame(3);
-    int8_t from, to;
-    PlanSolverStep(&from, &to);
-    PlanSolverStep(&from, &to);
-    ASSERT_NE(SmallDiscTower, 1);
-    StartGame(3);
-    EXPECT_EQ(SolverStarting, 1);
-    PlanSolverStep(&from, &to);
-    EXPECT_EQ(from, 1);
-    EXPECT_EQ(to, 2);
-    EXPECT_EQ(SolverStarting, 0);
-}
-
 }  // namespace

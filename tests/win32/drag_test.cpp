@@ -28,11 +28,6 @@ POINT SlotCenter(int t, int slot, int size)
     return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
 }
 
-POINT TopDiscCenter(int t)
-{
-    return SlotCenter(t, Height(t) - 1, Towers[t][Height(t) - 1]);
-}
-
 void DragDisc(HWND hwnd, int from, int to)
 {
     Press(hwnd, Air(from));
@@ -230,7 +225,7 @@ TEST_P(DiscDragDrop, MovesOrGoesBackAndCountsEitherWay)
     }
     int size = disc - '0';
 
-    Press(hwnd, c.pressOnDisc ? TopDiscCenter(c.from) : Air(c.from));
+    Press(hwnd, c.pressOnDisc ? SlotCenter(c.from, fromSlot, size) : Air(c.from));
     Move(hwnd, Air(c.hover));
     Release(hwnd, Air(c.to));
     Pump();

@@ -5,7 +5,6 @@
 #include <oleacc.h>
 
 #include <algorithm>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -56,46 +55,17 @@ TEST_F(MainWindow, StartsWithThreeDiscsAndPaints)
 
 using MainWindowMessages = GameWindowTest;
 
-// DefWindowProcA answers 0 to every WM_COMMAND, which a handler that swallowed the
-// command would also return. So the test program's import of DefWindowProcA, through
-// which the window procedure calls it, is pointed at a stand-in that tells the
-// commands apart by its answer.
-LRESULT(WINAPI* RealDefWindowProcA)(HWND, UINT, WPARAM, LPARAM);
-std::vector<WPARAM> DefaultedCommands;
-
-LRESULT WINAPI MarkingDefWindowProcA(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
-{
-    LRESULT result = RealDefWindowProcA(hwnd, msg, wParam, lParam);
-    if (msg != WM_COMMAND)
-        return result;
-    DefaultedCommands.push_back(wParam);
-    return 0x7E570000 + static_cast<LRESULT>(wParam & 0xFFFF);
-}
-
-TEST_F(MainWindowMessages, UnknownCommandGetsTheDefaultAnswer)
-{
-    const WPARAM unknown[] = {0, 1, 2, 99, 106, 1000, 1021, 0xFFFF};
-    ImportPatch patch("user32.dll", "DefWindowProcA", RealDefWindowProcA, MarkingDefWindowProcA);
-    ASSERT_NE(RealDefWindowProcA, nullptr);
-    std::vector<LRESULT> results;
-    for (WPARAM id : unknown)
-        results.push_back(SendMessageA(hwnd, WM_COMMAND, id, 0));
-    // A menu command is the window's own: no default processing, answer 0.
-    LRESULT exitResult = SendMessageA(hwnd, WM_COMMAND, 103, 0);
-
-    EXPECT_EQ(DefaultedCommands, std::vector<WPARAM>(std::begin(unknown), std::end(unknown)));
-    for (size_t i = 0; i < results.size(); ++i)
-        EXPECT_EQ(results[i], 0x7E570000 + static_cast<LRESULT>(unknown[i])) << unknown[i];
-    EXPECT_EQ(exitResult, 0);
-}
-
-// What the window asks of the system when it is resized or a game begins: the whole client
-// area repainted with its background erased, and for an automatic game the one timer at
-// the chosen interval. Watched through the test program's imports of user32. A resize
-// keeps the client size at once; the metrics follow with the repaint.
+// What the window asks of the system when it is resized, a game begins or a command
+// comes: the whole client area repainted with its background erased, for an automatic game
+// the one timer at the chosen interval, and a command it does not know handed to
+// DefWindowProcA, whose answer it gives back. DefWindowProcA answers 0 to every WM_COMMAND,
+// as a handler that swallowed the command would, so its stand-in answers a mark of its own.
+// Watched through the test program's imports of user32. A resize keeps the client size at
+// once; the metrics follow with the repaint.
 std::vector<std::string> Calls;
 BOOL(WINAPI* RealInvalidateRect)(HWND, const RECT*, BOOL);
 UINT_PTR(WINAPI* RealSetTimer)(HWND, UINT_PTR, UINT, TIMERPROC);
+LRESULT(WINAPI* RealDefWindowProcA)(HWND, UINT, WPARAM, LPARAM);
 
 BOOL WINAPI LoggingInvalidateRect(HWND hwnd, const RECT* rect, BOOL erase)
 {
@@ -111,32 +81,51 @@ UINT_PTR WINAPI LoggingSetTimer(HWND hwnd, UINT_PTR id, UINT ms, TIMERPROC proc)
     return RealSetTimer(hwnd, id, ms, proc);
 }
 
-TEST_F(MainWindowMessages, ResizeAndNewGameRepaintErasedAndTimeAutomaticPlay)
+LRESULT WINAPI MarkingDefWindowProcA(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    LRESULT result = RealDefWindowProcA(hwnd, msg, wParam, lParam);
+    if (msg != WM_COMMAND)
+        return result;
+    Calls.push_back("DefWindowProcA " + std::to_string(wParam));
+    return 0x7E570000 + static_cast<LRESULT>(wParam & 0xFFFF);
+}
+
+TEST_F(MainWindowMessages, ResizeNewGameAndCommandsAskTheSystemForTheirShare)
 {
     struct Case {
         const char* what;
         int discs, speed;  // speed 0: a manual game; discs 0: a resize to speed x 155
         std::vector<std::string> calls;
-    } const cases[] = {
+        int command = -1;  // else only this command is sent
+    };
+    std::vector<Case> cases = {
         {"resize", 0, 500, {"InvalidateRect all erase"}},
         {"resize, smaller", 0, 321, {"InvalidateRect all erase"}},
         {"manual game", 4, 0, {"InvalidateRect all erase"}},
         {"automatic game, fastest", 3, 100, {"SetTimer 0 100", "InvalidateRect all erase"}},
-        {"automatic game, default", 2, 550, {"SetTimer 0 550", "InvalidateRect all erase"}},
         {"automatic game, slowest", 5, 1000, {"SetTimer 0 1000", "InvalidateRect all erase"}},
     };
+    for (int id : {0, 1, 2, 99, 106, 1000, 1021, 0xFFFF})
+        cases.push_back({"unknown command", 0, 0, {"DefWindowProcA " + std::to_string(id)}, id});
+    // A menu command is the window's own: no default processing, answer 0.
+    cases.push_back({"Exit", 0, 0, {}, 103});
     ImportPatch repaint("user32.dll", "InvalidateRect", RealInvalidateRect,
                         LoggingInvalidateRect);
     ImportPatch timer("user32.dll", "SetTimer", RealSetTimer, LoggingSetTimer);
-    ASSERT_TRUE(RealInvalidateRect && RealSetTimer);
+    ImportPatch defaults("user32.dll", "DefWindowProcA", RealDefWindowProcA, MarkingDefWindowProcA);
+    ASSERT_TRUE(RealInvalidateRect && RealSetTimer && RealDefWindowProcA);
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
+        SCOPED_TRACE(testing::Message() << c.what << " " << c.command);
         Calls.clear();
-        if (c.discs)
+        LRESULT answer = 0;
+        if (c.command >= 0)
+            answer = SendMessageA(hwnd, WM_COMMAND, c.command, 0);
+        else if (c.discs)
             StartNewGame(hwnd, c.discs, c.speed != 0, c.speed);
         else
             SetWindowPos(hwnd, nullptr, 0, 0, c.speed, 155, SWP_NOMOVE | SWP_NOZORDER);
         EXPECT_EQ(Calls, c.calls);
+        EXPECT_EQ(answer, c.command < 0 || c.calls.empty() ? 0 : 0x7E570000 + c.command);
         RECT client;
         GetClientRect(hwnd, &client);
         EXPECT_EQ(ClientRect.right, client.right);
