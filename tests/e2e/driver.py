@@ -29,12 +29,6 @@ EXACT_TEXT = ("Fertig !!!, Sie sind wirklich gut, kein Zug zuviel !!!\n"
               "Warum nehmen Sie nicht mehr Platten ?").encode("cp1252")
 
 
-def longer_text(moves, minimal, percent):
-    return ("Wie schade !!! Sie brauchten %d Züge, notwendig waren %d. Sie haben %d Züge, "
-            "das sind %d Prozent\nzuviel gemacht. Versuchen Sie es nochmal !!!"
-            % (moves, minimal, moves - minimal, percent)).encode("cp1252")
-
-
 def computer_text(moves, minimal):
     return ("Der Computer benötigte %d Züge, notwendig\nwaren %d. Nun, das ist nicht "
             "schlecht, oder ?" % (moves, minimal)).encode("cp1252")
@@ -89,13 +83,9 @@ class Geometry:
         return self.w // 6 + 2 * self.column, self.label // 2
 
 
-def near(pixel, colour, tolerance=8):
-    return all(abs(a - b) <= tolerance for a, b in zip(pixel[:3], colour))
-
-
 def expect_pixel(img, x, y, colour, what, faults):
     pixel = img.getpixel((x, y))[:3]
-    if not near(pixel, colour):
+    if any(abs(a - b) > 8 for a, b in zip(pixel, colour)):
         faults.append("%s at (%d, %d) is %s, expected %s" % (what, x, y, pixel, colour))
 
 
@@ -147,9 +137,8 @@ class Journey:
 
     def __init__(self, name):
         parser = argparse.ArgumentParser()
-        parser.add_argument("--exe", required=True)
-        parser.add_argument("--probe", required=True)
-        parser.add_argument("--shots", required=True)
+        for option in ("--exe", "--probe", "--shots"):
+            parser.add_argument(option, required=True)
         args = parser.parse_args()
         self.name, self.exe, self.probe_exe = name, args.exe, args.probe
         self.shots = Path(args.shots) / name
@@ -364,6 +353,11 @@ class Game:
 
     def dialogs(self):
         return parse_dialogs(self.journey.probe("dialogs")[0])
+
+    def close_dialog(self):
+        """Return, as a person closes a box, and waits until no dialog is left."""
+        self.keys("Return")
+        self.wait_no_dialog()
 
     def wait_no_dialog(self, timeout=10.0):
         deadline = time.monotonic() + timeout

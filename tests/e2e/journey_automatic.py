@@ -33,8 +33,7 @@ def journey(j):
               "disc buttons after 4")
 
         j.step("Enter confirms; the board stays as it is until a new game")
-        game.keys("Return")
-        game.wait_no_dialog()
+        game.close_dialog()
         game.wait_board("after-options", ([], [3, 2, 1], []), moves=0)
 
         j.step("Alt+S, N starts the automatic game; the computer finishes alone")
@@ -44,8 +43,7 @@ def journey(j):
         check(text == computer_text(15, 15), "result text %r" % text)
 
         j.step("Enter closes it: four discs on the left tower, counter 00015")
-        game.keys("Return")
-        game.wait_no_dialog()
+        game.close_dialog()
         game.wait_board("solved", ([4, 3, 2, 1], [], []), moves=15)
 
         j.step("a screen reader heard the game at most once a move, and its solved end")

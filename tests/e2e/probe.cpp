@@ -121,21 +121,21 @@ int CountDialogs(HWND game, const wchar_t* caption, bool print)
     return search.found;
 }
 
-HWND WaitForGame(DWORD timeoutMs)
+// Asks ready() for a window until it gives one or timeoutMs have passed.
+template <typename Ready>
+HWND Poll(DWORD timeoutMs, Ready ready)
 {
-    DWORD start = GetTickCount();
-    for (;;) {
-        if (HWND hwnd = FindGameWindow())
+    for (DWORD start = GetTickCount();; Sleep(PollMs)) {
+        if (HWND hwnd = ready())
             return hwnd;
         if (GetTickCount() - start >= timeoutMs)
             return nullptr;
-        Sleep(PollMs);
     }
 }
 
 int PrintMain(DWORD timeoutMs)
 {
-    HWND hwnd = WaitForGame(timeoutMs);
+    HWND hwnd = Poll(timeoutMs, FindGameWindow);
     if (!hwnd) {
         std::printf("no game window\n");
         return 2;
@@ -163,23 +163,18 @@ int PrintMain(DWORD timeoutMs)
 
 int WaitForDialog(const wchar_t* caption, DWORD timeoutMs)
 {
-    DWORD start = GetTickCount();
-    for (;;) {
-        HWND game = FindGameWindow();
-        if (game && CountDialogs(game, caption, false) > 0) {
-            // Let the dialog finish its first paint and text setting.
-            Sleep(100);
-            CountDialogs(game, nullptr, true);
-            return 0;
-        }
-        if (GetTickCount() - start >= timeoutMs) {
-            if (game)
-                CountDialogs(game, nullptr, true);
-            std::printf("no such dialog\n");
-            return 2;
-        }
-        Sleep(PollMs);
-    }
+    HWND game = Poll(timeoutMs, [caption] {
+        HWND hwnd = FindGameWindow();
+        return hwnd && CountDialogs(hwnd, caption, false) > 0 ? hwnd : nullptr;
+    });
+    if (game)
+        Sleep(100);  // the dialog's first paint and text setting
+    if (HWND shown = game ? game : FindGameWindow())
+        CountDialogs(shown, nullptr, true);
+    if (game)
+        return 0;
+    std::printf("no such dialog\n");
+    return 2;
 }
 
 // The id of IAccessible, here rather than from an import library, which may give code.
@@ -279,35 +274,24 @@ void PrintCounter(int width, int height, int moves)
     wsprintfA(text, "%.5d", moves);
     HDC screen = GetDC(nullptr);
     HDC dc = CreateCompatibleDC(screen);
-    ReleaseDC(nullptr, screen);
     HFONT font = CreateFontA(height / 12, width / 40, 0, 0, FW_SEMIBOLD, 0, 0, 0, ANSI_CHARSET,
                              OUT_CHARACTER_PRECIS, CLIP_CHARACTER_PRECIS, PROOF_QUALITY,
                              FF_SWISS, "Arial");
     HGDIOBJ oldFont = SelectObject(dc, font);
     SIZE extent;
     GetTextExtentPoint32A(dc, text, 5, &extent);
-
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = extent.cx;
-    info.bmiHeader.biHeight = -extent.cy;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, extent.cx, extent.cy);
+    ReleaseDC(nullptr, screen);
     HGDIOBJ oldBitmap = SelectObject(dc, bitmap);
     RECT all = {0, 0, extent.cx, extent.cy};
     FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH)));
     TextOutA(dc, 0, 0, text, 5);
-    GdiFlush();
 
     std::printf("counter %d %ld %ld\n", moves, extent.cx, extent.cy);
-    const auto* pixels = static_cast<const unsigned char*>(bits);
     for (long y = 0; y < extent.cy; ++y) {
         for (long x = 0; x < extent.cx; ++x) {
-            const unsigned char* p = pixels + 4 * (y * extent.cx + x);
-            std::putchar(p[0] + p[1] + p[2] < 3 * 128 ? '#' : '.');
+            COLORREF c = GetPixel(dc, x, y);
+            std::putchar(GetRValue(c) + GetGValue(c) + GetBValue(c) < 3 * 128 ? '#' : '.');
         }
         std::putchar('\n');
     }

@@ -2,8 +2,8 @@
 
 #include <cstring>
 #include <random>
-#include <vector>
 
+#include "boards.h"
 #include "logic/board.h"
 #include "warning_recorder.h"
 
@@ -15,17 +15,6 @@ void StartWith(int n)
     ClearBoard();
     FillStartTower(static_cast<int8_t>(n));
     InvalidMoveWarnings = 0;
-}
-
-// Lays out towers from bottom-up lists, e.g. {{3, 2}, {}, {1}}.
-void Place(const std::vector<int>& left, const std::vector<int>& middle,
-           const std::vector<int>& right)
-{
-    ClearBoard();
-    const std::vector<int>* towers[] = {&left, &middle, &right};
-    for (int t = 0; t < 3; ++t)
-        for (size_t s = 0; s < towers[t]->size(); ++s)
-            Towers[t][s] = static_cast<int8_t>((*towers[t])[s]);
 }
 
 TEST(Board, FillStartTowerWritesOnlyItsSlots)
@@ -48,7 +37,7 @@ TEST(Board, FillStartTowerWritesOnlyItsSlots)
 
 TEST(Board, TopDiscOf)
 {
-    Place({3, 2}, {}, {1});
+    SetBoard("32", "", "1");
     EXPECT_EQ(TopDiscOf(0), 2);
     EXPECT_EQ(TopDiscOf(1), 0);
     EXPECT_EQ(TopDiscOf(2), 1);
@@ -57,30 +46,28 @@ TEST(Board, TopDiscOf)
     EXPECT_EQ(TopDiscOf(-128), 0);
 }
 
-struct AllowedCase {
-    std::vector<int> left, middle, right;
-    int from, to;
-    bool allowed;
-};
-
 TEST(Board, IsMoveAllowed)
 {
-    const AllowedCase cases[] = {
-        {{}, {3, 2, 1}, {}, 1, 0, true},
-        {{}, {3, 2, 1}, {}, 1, 2, true},
-        {{}, {3, 2, 1}, {}, 1, 1, false},   // same tower, not empty
-        {{}, {3, 2, 1}, {}, 0, 2, false},   // empty source
-        {{}, {3, 2, 1}, {}, 0, 0, false},
-        {{}, {3, 2}, {1}, 1, 2, false},     // larger onto smaller
-        {{}, {3, 2}, {1}, 2, 1, true},
-        {{}, {3, 2}, {1}, 2, 0, true},      // onto an empty tower
-        {{}, {3, 2, 1}, {}, 1, NoTower, false},
-        {{}, {3, 2, 1}, {}, 1, 3, false},
-        {{}, {3, 2, 1}, {}, NoTower, 1, false},
-        {{}, {3, 2, 1}, {}, 5, 0, false},
+    const struct {
+        const char* towers[TowerCount];
+        int from, to;
+        bool allowed;
+    } cases[] = {
+        {{"", "321", ""}, 1, 0, true},
+        {{"", "321", ""}, 1, 2, true},
+        {{"", "321", ""}, 1, 1, false},  // same tower, not empty
+        {{"", "321", ""}, 0, 2, false},  // empty source
+        {{"", "321", ""}, 0, 0, false},
+        {{"", "32", "1"}, 1, 2, false},  // larger onto smaller
+        {{"", "32", "1"}, 2, 1, true},
+        {{"", "32", "1"}, 2, 0, true},   // onto an empty tower
+        {{"", "321", ""}, 1, NoTower, false},
+        {{"", "321", ""}, 1, 3, false},
+        {{"", "321", ""}, NoTower, 1, false},
+        {{"", "321", ""}, 5, 0, false},
     };
     for (const auto& c : cases) {
-        Place(c.left, c.middle, c.right);
+        SetBoard(c.towers[0], c.towers[1], c.towers[2]);
         EXPECT_EQ(IsMoveAllowed(static_cast<int8_t>(c.from), static_cast<int8_t>(c.to)),
                   c.allowed)
             << c.from << " -> " << c.to;
@@ -93,34 +80,6 @@ TEST(Board, MinimalMoves)
     for (int n = 0; n <= 9; ++n)
         EXPECT_EQ(MinimalMoves(static_cast<int8_t>(n)), expected[n]);
     EXPECT_EQ(MinimalMoves(-3), 0);
-}
-
-// The board's invariant: discs 1..n once each, stacks strictly decreasing and
-// terminated, slot 9 empty.
-::testing::AssertionResult BoardIsValid(int n)
-{
-    std::vector<int> seen(n + 1, 0);
-    for (int t = 0; t < TowerCount; ++t) {
-        if (Towers[t][SlotCount - 1] != 0)
-            return ::testing::AssertionFailure() << "slot 9 occupied on tower " << t;
-        int h = 0;
-        while (Towers[t][h] != 0) {
-            int d = Towers[t][h];
-            if (d < 1 || d > n)
-                return ::testing::AssertionFailure() << "bad disc " << d;
-            if (h > 0 && d >= Towers[t][h - 1])
-                return ::testing::AssertionFailure() << "stack not decreasing on " << t;
-            ++seen[d];
-            ++h;
-        }
-        for (int s = h; s < SlotCount; ++s)
-            if (Towers[t][s] != 0)
-                return ::testing::AssertionFailure() << "disc above the end on " << t;
-    }
-    for (int d = 1; d <= n; ++d)
-        if (seen[d] != 1)
-            return ::testing::AssertionFailure() << "disc " << d << " seen " << seen[d];
-    return ::testing::AssertionSuccess();
 }
 
 // Also the refusals: a refused move, out-of-range towers included, warns once and changes
@@ -148,7 +107,7 @@ TEST(Board, RandomMovesKeepTheInvariant)
                 ASSERT_EQ(InvalidMoveWarnings, warnings + 1);
                 ASSERT_EQ(std::memcmp(before, Towers, sizeof Towers), 0);
             }
-            ASSERT_TRUE(BoardIsValid(n)) << "n " << n << " step " << i;
+            ASSERT_EQ(BoardFault(), "") << "n " << n << " step " << i;
         }
         EXPECT_GT(moved, 1000) << "the run should make many real moves";
     }

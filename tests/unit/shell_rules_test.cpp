@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "boards.h"
 #include "logic/board.h"
 #include "logic/game.h"
 #include "shell/boardvalue.h"
@@ -101,11 +102,7 @@ TEST(BoardValue, TellsTheTowersTheCountAndTheEnd)
          "Turm 1: leer. Turm 2: leer. Turm 3: 9, 8, 7, 6, 5, 4, 3, 2, 1. Z\xFC" "ge: 511. Gel\xF6st."},
     };
     for (const auto& c : cases) {
-        ClearBoard();
-        DiscCount = 0;
-        for (int t = 0; t < TowerCount; ++t)
-            for (int j = 0; c.towers[t][j]; ++j, ++DiscCount)
-                Towers[t][j] = static_cast<int8_t>(c.towers[t][j] - '0');
+        SetBoard(c.towers[0], c.towers[1], c.towers[2]);
         MoveCount = c.moves;
         char value[BoardValueSize];
         ComposeBoardValue(value);

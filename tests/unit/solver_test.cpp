@@ -36,35 +36,4 @@ TEST(Solver, SolvesEveryHeightInTheMinimumThroughLegalMoves)
     }
 }
 
-TEST(Solver, FirstStepForgetsTheLastGame)
-{
-    StartGame(3);
-    int8_t from, to;
-    PlanSolverStep(&from, &to);
-    PlanSolverStep(&from, &to);
-    ASSERT_NE(SmallDiscTower, 1);
-    StartGame(3);
-    EXPECT_EQ(SolverStarting, 1);
-    PlanSolverStep(&from, &to);
-    EXPECT_EQ(from, 1);
-    EXPECT_EQ(to, 2);
-    EXPECT_EQ(SolverStarting, 0);
-}
-
-// After a refused step the solver keeps alternating on its own bookkeeping.
-TEST(Solver, TrustsItsBookkeepingAfterADisturbance)
-{
-    StartGame(3);
-    MoveDisc(1, 0);  // disc 1 moved behind the solver's back
-    int8_t from, to;
-    PlanSolverStep(&from, &to);
-    EXPECT_EQ(from, 1);  // still believes disc 1 is on the middle tower
-    EXPECT_EQ(to, 2);
-    EXPECT_EQ(SmallDiscTower, 2);
-    EXPECT_EQ(SmallDiscTurn, 0);
-    PlanSolverStep(&from, &to);
-    EXPECT_EQ(SmallDiscTurn, 1);
-    EXPECT_TRUE((from == 0 && to == 1) || (from == 1 && to == 0));
-}
-
 }  // namespace

@@ -40,15 +40,14 @@ OptionsView Read(HWND dlg)
     return v;
 }
 
-// The settings for the next game.
+// The settings for the next game; the timer interval follows the speed.
 struct Settings {
     int discs = 0;
     uint8_t mode = 0;
     int speed = 0;
-    uint32_t interval = 0;
 };
 
-// Whether the dialog shows these settings; the interval is not shown.
+// Whether the dialog shows these settings.
 void ExpectShows(const OptionsView& v, const Settings& s)
 {
     std::string discs(9, '0');
@@ -104,78 +103,66 @@ protected:
     }
 };
 
-TEST_F(Dialogs, OptionsButtonsMoveTheChecks)
+// The buttons and the scroll bar as a person works them, and bare commands that name no
+// button: after each, what the dialog shows (the check marks of the discs and of the modes,
+// and the thumb) and, after the slash, what it would store (discs, mode, speed).
+TEST_F(Dialogs, OptionsInputsMoveTheChecksAndTheThumb)
 {
+    enum Input { ButtonClick, BareCommand, ScrollCode };
     struct Step {
-        int command;
-        bool click;  // through the button itself, or as a bare command
-        const char* discs;
-        const char* modes;
-        int pendingDiscs, pendingMode;
-    } const steps[] = {
-        {1008, true, "000000001", "01", 9, 1},
-        {1020, true, "000000001", "10", 9, 0},
-        {1000, true, "100000000", "10", 1, 0},
-        {1004, true, "000010000", "10", 5, 0},
-        {1021, true, "000010000", "01", 5, 1},
-        {1009, false, "000010000", "01", 5, 1},
-        {1011, false, "000010000", "01", 5, 1},
-        {1019, false, "000010000", "01", 5, 1},
-        {1006, true, "000000100", "01", 7, 1},
-    };
-    std::vector<OptionsView> views;
-    std::vector<std::pair<int, int>> pending;
-    WithOptions([&](HWND dlg) {
-        for (const Step& s : steps) {
-            if (s.click)
-                Click(dlg, s.command);
-            else
-                SendMessageA(dlg, WM_COMMAND, s.command, 0);
-            views.push_back(Read(dlg));
-            pending.push_back({PendingDiscCount, PendingPlayMode});
-        }
-    });
-    ASSERT_EQ(views.size(), std::size(steps));
-    for (size_t i = 0; i < views.size(); ++i) {
-        SCOPED_TRACE(steps[i].command);
-        EXPECT_EQ(views[i].discs, steps[i].discs);
-        EXPECT_EQ(views[i].modes, steps[i].modes);
-        EXPECT_EQ(views[i].pos, 550);
-        EXPECT_EQ(pending[i], std::make_pair(steps[i].pendingDiscs, steps[i].pendingMode));
-    }
-}
-
-TEST_F(Dialogs, EveryScrollCodeSetsTheThumb)
-{
-    struct Step {
-        int code, thumb, expected;
+        Input input;
+        int id;           // the button or command, or the scroll code
+        int thumb;        // of a scroll
         int movedBefore;  // the thumb is put here first, to see it set back; 0: not moved
+        const char* expected;
     } const steps[] = {
-        {SB_LINELEFT, 0, 545, 0},     {SB_LINERIGHT, 0, 550, 0},
-        {SB_PAGELEFT, 0, 450, 0},     {SB_PAGERIGHT, 0, 550, 0},
-        {SB_THUMBTRACK, 103, 103, 0}, {SB_LINELEFT, 0, 100, 0},
-        {SB_LINELEFT, 0, 100, 0},     {SB_PAGELEFT, 0, 100, 0},
-        {SB_THUMBTRACK, 150, 150, 0}, {SB_PAGELEFT, 0, 100, 0},
-        {SB_THUMBTRACK, 997, 997, 0}, {SB_LINERIGHT, 0, 1000, 0},
-        {SB_LINERIGHT, 0, 1000, 0},   {SB_PAGERIGHT, 0, 1000, 0},
-        {SB_THUMBTRACK, 950, 950, 0}, {SB_PAGERIGHT, 0, 1000, 0},
-        {SB_THUMBTRACK, 700, 700, 0}, {SB_THUMBPOSITION, 300, 700, 0},
-        {SB_LEFT, 0, 700, 200},       {SB_RIGHT, 0, 700, 900},
-        {SB_ENDSCROLL, 0, 700, 400},  {SB_THUMBPOSITION, 700, 700, 650},
+        {ButtonClick, 1008, 0, 0, "000000001 01 550 / 9 1 550"},
+        {ButtonClick, 1020, 0, 0, "000000001 10 550 / 9 0 550"},
+        {ButtonClick, 1000, 0, 0, "100000000 10 550 / 1 0 550"},
+        {ButtonClick, 1004, 0, 0, "000010000 10 550 / 5 0 550"},
+        {ButtonClick, 1021, 0, 0, "000010000 01 550 / 5 1 550"},
+        {BareCommand, 1009, 0, 0, "000010000 01 550 / 5 1 550"},
+        {BareCommand, 1011, 0, 0, "000010000 01 550 / 5 1 550"},
+        {BareCommand, 1019, 0, 0, "000010000 01 550 / 5 1 550"},
+        {ButtonClick, 1006, 0, 0, "000000100 01 550 / 7 1 550"},
+        {ScrollCode, SB_LINELEFT, 0, 0, "000000100 01 545 / 7 1 545"},
+        {ScrollCode, SB_LINERIGHT, 0, 0, "000000100 01 550 / 7 1 550"},
+        {ScrollCode, SB_PAGELEFT, 0, 0, "000000100 01 450 / 7 1 450"},
+        {ScrollCode, SB_PAGERIGHT, 0, 0, "000000100 01 550 / 7 1 550"},
+        // The ends of the bar hold; how a step stops there is the unit tests' to show.
+        {ScrollCode, SB_THUMBTRACK, 103, 0, "000000100 01 103 / 7 1 103"},
+        {ScrollCode, SB_LINELEFT, 0, 0, "000000100 01 100 / 7 1 100"},
+        {ScrollCode, SB_PAGELEFT, 0, 0, "000000100 01 100 / 7 1 100"},
+        {ScrollCode, SB_THUMBTRACK, 997, 0, "000000100 01 997 / 7 1 997"},
+        {ScrollCode, SB_LINERIGHT, 0, 0, "000000100 01 1000 / 7 1 1000"},
+        {ScrollCode, SB_PAGERIGHT, 0, 0, "000000100 01 1000 / 7 1 1000"},
+        {ScrollCode, SB_THUMBTRACK, 700, 0, "000000100 01 700 / 7 1 700"},
+        {ScrollCode, SB_THUMBPOSITION, 300, 0, "000000100 01 700 / 7 1 700"},
+        {ScrollCode, SB_LEFT, 0, 200, "000000100 01 700 / 7 1 700"},
+        {ScrollCode, SB_RIGHT, 0, 900, "000000100 01 700 / 7 1 700"},
+        {ScrollCode, SB_ENDSCROLL, 0, 400, "000000100 01 700 / 7 1 700"},
+        {ScrollCode, SB_THUMBPOSITION, 700, 650, "000000100 01 700 / 7 1 700"},
     };
-    std::vector<std::pair<int, int>> seen;  // thumb, PendingSpeed
+    std::vector<std::string> seen;
     WithOptions([&](HWND dlg) {
         for (const Step& s : steps) {
             if (s.movedBefore)
                 SetScrollPos(GetDlgItem(dlg, IDC_SPEED), SB_CTL, s.movedBefore, TRUE);
-            Scroll(dlg, s.code, s.thumb);
-            seen.push_back({Read(dlg).pos, PendingSpeed});
+            if (s.input == ButtonClick)
+                Click(dlg, s.id);
+            else if (s.input == BareCommand)
+                SendMessageA(dlg, WM_COMMAND, s.id, 0);
+            else
+                Scroll(dlg, s.id, s.thumb);
+            OptionsView v = Read(dlg);
+            seen.push_back(v.discs + " " + v.modes + " " + std::to_string(v.pos) + " / " +
+                           std::to_string(PendingDiscCount) + " " +
+                           std::to_string(PendingPlayMode) + " " + std::to_string(PendingSpeed));
         }
     });
     ASSERT_EQ(seen.size(), std::size(steps));
     for (size_t i = 0; i < seen.size(); ++i)
-        EXPECT_EQ(seen[i], std::make_pair(steps[i].expected, steps[i].expected))
-            << "step " << i << ", code " << steps[i].code;
+        EXPECT_EQ(seen[i], steps[i].expected) << "step " << i << ", input " << steps[i].id;
     EXPECT_EQ(OptSpeed, 550);
     EXPECT_EQ(TimerInterval, 550u);
 }
@@ -237,10 +224,10 @@ TEST_F(Dialogs, EveryDialogClosesEveryWayAndOnlyAConfirmedOptionsStores)
                                  : path == EscKey ? Case::PartlyOff : Case::Restored});
     // Options in turn: left twice without storing, then confirmed twice.
     const Shown* options = &dialogs[4];
-    cases.push_back({options, EscKey, {3, ManualPlay, 550, 550}, {3, ManualPlay, 550, 550}});
-    cases.push_back({options, CloseBox, {3, ManualPlay, 550, 550}, {3, ManualPlay, 550, 550}});
-    cases.push_back({options, OkButton, {3, ManualPlay, 550, 550}, {9, AutomaticPlay, 650, 650}});
-    cases.push_back({options, EnterKey, {9, AutomaticPlay, 650, 650}, {9, AutomaticPlay, 750, 750}});
+    cases.push_back({options, EscKey, {3, ManualPlay, 550}, {3, ManualPlay, 550}});
+    cases.push_back({options, CloseBox, {3, ManualPlay, 550}, {3, ManualPlay, 550}});
+    cases.push_back({options, OkButton, {3, ManualPlay, 550}, {9, AutomaticPlay, 650}});
+    cases.push_back({options, EnterKey, {9, AutomaticPlay, 650}, {9, AutomaticPlay, 750}});
     lstrcpyA(ResultText, "Erste Zeile: 15 Z\xFCge,\nzweite Zeile: nicht schlecht.");
     const std::string board = BoardText();
     for (const Case& c : cases) {
@@ -291,7 +278,7 @@ TEST_F(Dialogs, EveryDialogClosesEveryWayAndOnlyAConfirmedOptionsStores)
             EXPECT_EQ(OptDiscCount, c.stored.discs);
             EXPECT_EQ(OptPlayMode, c.stored.mode);
             EXPECT_EQ(OptSpeed, c.stored.speed);
-            EXPECT_EQ(TimerInterval, c.stored.interval);
+            EXPECT_EQ(TimerInterval, static_cast<uint32_t>(c.stored.speed));
         }
         // The game under way is left alone.
         EXPECT_EQ(BoardText(), board);

@@ -1,5 +1,5 @@
-// Keyboard play on the real main window: tower digits as WM_CHAR, the boxes they
-// raise, the board and the pixels they leave.
+// Keyboard play on the real main window: tower digits and the space bar as WM_CHAR, the
+// boxes they raise (a refused pair's is watched in window_test.cpp), the board and pixels.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -57,7 +57,6 @@ const KeyCase KeyCases[] = {
     {"a source digit alone", 3, "1", 0, "|321|", 0, nullptr, 0},
     {"from an empty tower", 3, "13", 1, "|321|", 1, nullptr, 1},
     {"onto the same tower", 3, "22", 1, "|321|", 1, nullptr, 1},
-    {"empty source, other way", 3, "31", 1, "|321|", 1, nullptr, 1},
     {"a legal pair", 3, "21", 1, "1|32|", 0, nullptr, 1},
     {"larger onto smaller", 3, "2121", 2, "1|32|", 1, nullptr, 1},
     {"other characters keep the source", 3, "2049a 1", 1, "1|32|", 0, nullptr, 1},
@@ -79,6 +78,12 @@ const KeyCase KeyCases[] = {
     {"New Game forgets the source", 3, "2N1", 0, "|321|", 0, nullptr, 0},
     {"digits ignored in automatic play", 3, "2A13", 0, "|321|", 0, nullptr, 1},
     {"a fresh pair after both", 3, "2A1N21", 1, "1|32|", 0, nullptr, 1},
+    // In an automatic game each space makes one step; the one that solves the board ends
+    // the game, and later ones do nothing.
+    {"spaces step an automatic game", 3, "A  ", 2, "2|3|1", 0, nullptr, 1},
+    {"spaces past its end", 3, "A         ", 7, "||321", 0,
+     "Der Computer ben\xf6tigte 7 Z\xfcge, notwendig\nwaren 7. Nun, das ist nicht schlecht, oder ?",
+     1},
     // Digits are ignored while a drag holds a tower; dropped back, it counts and moves nothing.
     {"digits during a drag", 3, "[121]121", 2, "1|32|", 0, nullptr, 1},
     // Lifting a disc forgets a pending source; a press on an empty tower lifts nothing.
@@ -110,42 +115,6 @@ TEST_F(Keyboard, KeySequencesMoveCountAndFinish)
         // The keys draw straight to the window: nothing waits for a repaint.
         EXPECT_FALSE(GetUpdateRect(hwnd, nullptr, FALSE));
         ExpectPixelsMatchBoard(c.discs);
-    }
-}
-
-TEST_F(Keyboard, RefusedPairShowsTheBoxWithOnlyTheSourceDiscPaintedOut)
-{
-    struct Row {
-        const char* keys;
-        COLORREF middleTop, left, right;  // while the box is open
-    };
-    const Row rows[] = {
-        {"22", White, White, White},  // the lifted disc is out of sight until the box closes
-        {"13", Green, White, White},  // nothing to lift: nothing drawn on either tower
-    };
-    for (const Row& r : rows) {
-        SCOPED_TRACE(r.keys);
-        StartNewGame(hwnd, 3, false, NoRealTicks);
-        answers.seen.clear();
-        COLORREF middleTop = 0, left = 0, right = 0;
-        int movesDuring = -1;
-        answers.inspect = [&](HWND) {
-            middleTop = SlotPixel(hwnd, 1, 2);
-            left = SlotPixel(hwnd, 0, 0);
-            right = SlotPixel(hwnd, 2, 0);
-            movesDuring = MoveCount;
-        };
-        Type(hwnd, r.keys);
-        ASSERT_EQ(answers.Boxes("Invalid Move"), 1);
-        EXPECT_EQ(middleTop, r.middleTop);
-        EXPECT_EQ(left, r.left);
-        EXPECT_EQ(right, r.right);
-        // Counted only once the box is closed.
-        EXPECT_EQ(movesDuring, 0);
-        EXPECT_EQ(MoveCount, 1);
-        EXPECT_EQ(BoardText(), "|321|");
-        Pump(50);
-        ExpectPixelsMatchBoard(3);
     }
 }
 

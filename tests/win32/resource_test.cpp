@@ -33,10 +33,20 @@ Blob LoadGerman(LPCSTR type, LPCSTR name)
 class Reader {
 public:
     Reader(const BYTE* data, size_t size) : data_(data), size_(size) {}
-    BYTE Byte() { BYTE b = 0; Take(&b, 1); return b; }
-    WORD Word() { WORD w = 0; Take(&w, 2); return w; }
-    DWORD Dword() { DWORD d = 0; Take(&d, 4); return d; }
-    short Short() { return static_cast<short>(Word()); }
+    template <typename T>
+    T Get()
+    {
+        T v{};
+        ok_ = ok_ && pos_ + sizeof v <= size_;
+        if (ok_) {
+            std::memcpy(&v, data_ + pos_, sizeof v);
+            pos_ += sizeof v;
+        }
+        return v;
+    }
+    BYTE Byte() { return Get<BYTE>(); }
+    WORD Word() { return Get<WORD>(); }
+    DWORD Dword() { return Get<DWORD>(); }
     std::wstring Sz()
     {
         std::wstring s;
@@ -50,15 +60,6 @@ public:
     bool Ok() const { return ok_ && pos_ <= size_; }
 
 private:
-    void Take(void* out, size_t n)
-    {
-        if (!ok_ || pos_ + n > size_) {
-            ok_ = false;
-            return;
-        }
-        std::memcpy(out, data_ + pos_, n);
-        pos_ += n;
-    }
     const BYTE* data_;
     size_t size_;
     size_t pos_ = 0;
@@ -87,17 +88,13 @@ NameOrOrdinal ReadNameOrOrdinal(Reader& r)
 }
 
 struct DialogItem {
-    DWORD style, exStyle;
-    short x, y, cx, cy;
-    WORD id;
+    DLGITEMTEMPLATE head;
     NameOrOrdinal cls, text;
     WORD creationBytes;
 };
 
 struct Dialog {
-    DWORD style, exStyle;
-    WORD count;
-    short x, y, cx, cy;
+    DLGTEMPLATE head;
     NameOrOrdinal menu, cls;
     std::wstring caption;
     WORD pointSize = 0;
@@ -110,30 +107,18 @@ Dialog ReadDialog(const Blob& blob)
 {
     Reader r(blob.data, blob.size);
     Dialog d{};
-    d.style = r.Dword();  // DLGTEMPLATEEX would give 0xFFFF0001 here, failing the style check
-    d.exStyle = r.Dword();
-    d.count = r.Word();
-    d.x = r.Short();
-    d.y = r.Short();
-    d.cx = r.Short();
-    d.cy = r.Short();
+    d.head = r.Get<DLGTEMPLATE>();  // a DLGTEMPLATEEX would give 0xFFFF0001 as the style
     d.menu = ReadNameOrOrdinal(r);
     d.cls = ReadNameOrOrdinal(r);
     d.caption = r.Sz();
-    if (d.style & DS_SETFONT) {
+    if (d.head.style & DS_SETFONT) {
         d.pointSize = r.Word();
         d.face = r.Sz();
     }
-    for (WORD i = 0; i < d.count && r.Ok(); ++i) {
+    for (WORD i = 0; i < d.head.cdit && r.Ok(); ++i) {
         r.AlignDword();
         DialogItem item{};
-        item.style = r.Dword();
-        item.exStyle = r.Dword();
-        item.x = r.Short();
-        item.y = r.Short();
-        item.cx = r.Short();
-        item.cy = r.Short();
-        item.id = r.Word();
+        item.head = r.Get<DLGITEMTEMPLATE>();
         item.cls = ReadNameOrOrdinal(r);
         item.text = ReadNameOrOrdinal(r);
         item.creationBytes = r.Word();
@@ -261,20 +246,18 @@ TEST_P(DialogTemplate, MatchesItsLayoutFieldByField)
     const ExpectedDialog& want = GetParam();
     Dialog d = LoadDialog(want.name);
     ASSERT_TRUE(d.ok) << want.name << " is missing in language 0x0C07 or runs past its end";
-    EXPECT_EQ(d.style, 0x00C800C0u);
-    EXPECT_EQ(d.exStyle, 0u);
-    EXPECT_EQ(d.x, 22);
-    EXPECT_EQ(d.y, 17);
-    EXPECT_EQ(d.cx, want.cx);
-    EXPECT_EQ(d.cy, want.cy);
-    EXPECT_FALSE(d.menu.isOrdinal);
-    EXPECT_EQ(d.menu.text, L"");
-    EXPECT_FALSE(d.cls.isOrdinal);
-    EXPECT_EQ(d.cls.text, L"");
+    EXPECT_EQ(d.head.style, 0x00C800C0u);
+    EXPECT_EQ(d.head.dwExtendedStyle, 0u);
+    EXPECT_EQ(d.head.x, 22);
+    EXPECT_EQ(d.head.y, 17);
+    EXPECT_EQ(d.head.cx, want.cx);
+    EXPECT_EQ(d.head.cy, want.cy);
+    EXPECT_TRUE(!d.menu.isOrdinal && d.menu.text.empty()) << "no menu";
+    EXPECT_TRUE(!d.cls.isOrdinal && d.cls.text.empty()) << "the standard dialog class";
     EXPECT_EQ(d.caption, want.caption);
     EXPECT_EQ(d.pointSize, 8);
     EXPECT_EQ(d.face, L"System");
-    ASSERT_EQ(d.count, want.controls.size());
+    ASSERT_EQ(d.head.cdit, want.controls.size());
 
     for (size_t i = 0; i < want.controls.size(); ++i) {
         SCOPED_TRACE("control " + std::to_string(i));
@@ -282,14 +265,14 @@ TEST_P(DialogTemplate, MatchesItsLayoutFieldByField)
         const DialogItem& got = d.items[i];
         EXPECT_TRUE(got.cls.isOrdinal);
         EXPECT_EQ(got.cls.ordinal, w.cls);
-        EXPECT_EQ(got.id, w.id);
-        EXPECT_EQ(got.exStyle, 0u);
+        EXPECT_EQ(got.head.id, w.id);
+        EXPECT_EQ(got.head.dwExtendedStyle, 0u);
         EXPECT_EQ(got.creationBytes, 0);
-        EXPECT_EQ(got.style, w.style);
-        EXPECT_EQ(got.x, w.x);
-        EXPECT_EQ(got.y, w.y);
-        EXPECT_EQ(got.cx, w.cx);
-        EXPECT_EQ(got.cy, w.cy);
+        EXPECT_EQ(got.head.style, w.style);
+        EXPECT_EQ(got.head.x, w.x);
+        EXPECT_EQ(got.head.y, w.y);
+        EXPECT_EQ(got.head.cx, w.cx);
+        EXPECT_EQ(got.head.cy, w.cy);
         if (w.text == AppIcon) {
             EXPECT_TRUE(got.text.isOrdinal);
             EXPECT_EQ(got.text.ordinal, 101);
@@ -333,40 +316,21 @@ TEST(DialogTexts, CreditAndNoticeKeepTheirFixedWording)
 
 // ---- menu -------------------------------------------------------------------
 
-struct MenuEntry {
-    int level;
-    WORD flags;
-    WORD id;  // none on a pop-up
-    std::wstring text;
-};
-
-bool operator==(const MenuEntry& a, const MenuEntry& b)
-{
-    return a.level == b.level && a.flags == b.flags && a.id == b.id && a.text == b.text;
-}
-
-std::ostream& operator<<(std::ostream& os, const MenuEntry& e)
-{
-    os << "{level " << e.level << ", flags 0x" << std::hex << e.flags << std::dec << ", id " << e.id
-       << ", text of " << e.text.size() << " chars:";
-    for (wchar_t c : e.text)
-        os << ' ' << std::hex << static_cast<unsigned>(c) << std::dec;
-    return os << '}';
-}
-
-void ReadMenuItems(Reader& r, int level, std::vector<MenuEntry>& out)
+// Each item as "level flags id text", the flags in hex; a pop-up has no id.
+void ReadMenuItems(Reader& r, int level, std::vector<std::wstring>& out)
 {
     for (;;) {
-        MenuEntry e{level, r.Word(), 0, {}};
-        if (!(e.flags & MF_POPUP))
-            e.id = r.Word();
-        e.text = r.Sz();
+        WORD flags = r.Word();
+        WORD id = flags & MF_POPUP ? 0 : r.Word();
+        std::wstring text = r.Sz();
         if (!r.Ok())
             return;
-        out.push_back(e);
-        if (e.flags & MF_POPUP)
+        wchar_t head[32];
+        wsprintfW(head, L"%d %04x %u ", level, flags, id);
+        out.push_back(head + text);
+        if (flags & MF_POPUP)
             ReadMenuItems(r, level + 1, out);
-        if (e.flags & MF_END)
+        if (flags & MF_END)
             return;
     }
 }
@@ -378,21 +342,21 @@ TEST(MainMenu, IsTheTwoPopUpMenuBar)
     Reader r(blob.data, blob.size);
     EXPECT_EQ(r.Word(), 0) << "template version";
     EXPECT_EQ(r.Word(), 0) << "header size";
-    std::vector<MenuEntry> items;
+    std::vector<std::wstring> items;
     ReadMenuItems(r, 0, items);
     ASSERT_TRUE(r.Ok());
 
-    const std::vector<MenuEntry> want = {
-        {0, 0x0010, 0, L"&Spiel"},
-        {1, 0x0000, 101, L"&Neues Spiel"},
-        {1, 0x0000, 104, L"&Optionen"},
-        {1, 0x0000, 0, L""},
-        {1, 0x0080, 103, L"E&xit"},
-        {0, 0x0090, 0, L"&Hilfe"},
-        {1, 0x0000, 102, L"&Regeln"},
-        {1, 0x0000, 100, L"&Über Tolmar"},
-        {1, 0x0000, 0, L""},
-        {1, 0x0080, 105, L"Re&gistrierung"},
+    const std::vector<std::wstring> want = {
+        L"0 0010 0 &Spiel",
+        L"1 0000 101 &Neues Spiel",
+        L"1 0000 104 &Optionen",
+        L"1 0000 0 ",
+        L"1 0080 103 E&xit",
+        L"0 0090 0 &Hilfe",
+        L"1 0000 102 &Regeln",
+        L"1 0000 100 &Über Tolmar",
+        L"1 0000 0 ",
+        L"1 0080 105 Re&gistrierung",
     };
     EXPECT_EQ(items, want);
     EXPECT_LE(blob.size - r.Pos(), 3u) << "data after the last item";
@@ -586,16 +550,11 @@ struct VersionNode {
     WORD type = 0;  // 1: text value
     std::vector<BYTE> value;
     std::vector<VersionNode> children;
-    std::wstring Text() const
+    std::wstring Text() const  // up to its NUL
     {
-        std::wstring s;
-        for (size_t i = 0; i + 1 < value.size(); i += 2) {
-            wchar_t c = static_cast<wchar_t>(value[i] | value[i + 1] << 8);
-            if (!c)
-                break;
-            s += c;
-        }
-        return s;
+        std::wstring s(value.size() / 2, L'\0');
+        std::memcpy(s.data(), value.data(), s.size() * sizeof(wchar_t));
+        return s.c_str();
     }
 };
 
@@ -636,15 +595,13 @@ protected:
         ASSERT_TRUE(ReadVersionNode(blob, 0, blob.size, root));
         EXPECT_EQ(root.key, L"VS_VERSION_INFO");
     }
+    // The tests ask for as many different keys as the parent has children.
     const VersionNode* Child(const VersionNode& parent, const std::wstring& key)
     {
-        const VersionNode* found = nullptr;
         for (const VersionNode& c : parent.children)
-            if (c.key == key) {
-                EXPECT_EQ(found, nullptr) << "key appears twice";
-                found = &c;
-            }
-        return found;
+            if (c.key == key)
+                return &c;
+        return nullptr;
     }
     VersionNode root;
 };

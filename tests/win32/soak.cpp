@@ -128,32 +128,6 @@ LRESULT CALLBACK CbtProc(int code, WPARAM wParam, LPARAM lParam)
     return CallNextHookEx(CbtHook, code, wParam, lParam);
 }
 
-// The board invariant: discs 1..DiscCount once each, strictly decreasing, terminated.
-std::string CheckBoard()
-{
-    int seen[MaxDiscs + 1] = {};
-    for (int t = 0; t < TowerCount; ++t) {
-        if (Towers[t][SlotCount - 1] != 0)
-            return "slot 9 occupied";
-        int h = 0;
-        for (; h < SlotCount && Towers[t][h] != 0; ++h) {
-            int d = Towers[t][h];
-            if (d < 1 || d > DiscCount)
-                return "disc out of range";
-            if (h > 0 && d >= Towers[t][h - 1])
-                return "stack not decreasing";
-            ++seen[d];
-        }
-        for (int s = h; s < SlotCount; ++s)
-            if (Towers[t][s] != 0)
-                return "disc above the end of a stack";
-    }
-    for (int d = 1; d <= DiscCount; ++d)
-        if (seen[d] != 1)
-            return "a disc is missing or doubled";
-    return "";
-}
-
 int32_t ExpectedMoves;
 
 // A tick or the space bar. A step that waits in a box it opened holds back every step
@@ -242,24 +216,12 @@ const char* RandomEvent()
     return "unknown command";
 }
 
+// Measured as LiveGdiObjects(true), checked before it is used.
 long GdiAtStart = -1, WorstGdiGrowth;
-
-// The kinds of GDI object the program makes: pens, brushes, fonts and a drag's memory
-// DC. Wine keeps bitmaps, DCs and regions of its own for each new window size. Probed
-// as LiveGdiObjects() does under Wine, where the soak runs; checked before it is used.
-long ProgramKindsOfGdiObjects()
-{
-    long n = 0;
-    for (UINT_PTR i = 1; i < 0x10000; ++i) {
-        DWORD type = GetObjectType(reinterpret_cast<HGDIOBJ>(i));
-        n += type == OBJ_PEN || type == OBJ_BRUSH || type == OBJ_FONT || type == OBJ_MEMDC;
-    }
-    return n;
-}
 
 std::string Fault()
 {
-    std::string fault = CheckBoard();
+    std::string fault = BoardFault();
     if (!fault.empty())
         return fault;
     if (MoveCount != ExpectedMoves)
@@ -275,7 +237,7 @@ std::string Fault()
         return "an automatic game stands still: its timer is not running";
     if (Held.empty() && !Dragging && (EventsDone % 500 == 0 || EventsDone == Events)) {
         // Measured between drags and boxes, so that no save-under or dialog is counted.
-        long gdi = ProgramKindsOfGdiObjects();
+        long gdi = LiveGdiObjects(true);
         if (GdiAtStart < 0)
             GdiAtStart = gdi;
         else if (gdi - GdiAtStart > WorstGdiGrowth)
@@ -343,13 +305,8 @@ int main(int argc, char** argv)
     SendMessageA(Main, WM_COMMAND, 101, 0);
     WarmingUp = false;
 
-    // The measure must see a single new pen come and go, or its verdict means nothing.
-    long before = ProgramKindsOfGdiObjects();
-    HPEN pen = CreatePen(PS_SOLID, 1, 0);
-    long with = ProgramKindsOfGdiObjects();
-    DeleteObject(pen);
-    if (with != before + 1 || ProgramKindsOfGdiObjects() != before) {
-        std::printf("soak: cannot count GDI objects: %ld, %ld with a pen\n", before, with);
+    if (std::string fault = GdiCountFault(true); !fault.empty()) {
+        std::printf("soak: cannot count GDI objects: %s\n", fault.c_str());
         return 1;
     }
     while (EventsDone < Events)

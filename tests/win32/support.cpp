@@ -75,8 +75,17 @@ std::string ClassOf(HWND hwnd)
 BOOL CALLBACK CollectChild(HWND child, LPARAM param)
 {
     auto* dialog = reinterpret_cast<SeenDialog*>(param);
-    if (GetParent(child) == GetAncestor(child, GA_PARENT))
-        dialog->texts.push_back(TextOf(child));
+    if (GetParent(child) != GetAncestor(child, GA_PARENT))
+        return TRUE;
+    dialog->texts.push_back(TextOf(child));
+    if (!IsWindowVisible(child))
+        return TRUE;
+    std::string cls = ClassOf(child);
+    if (lstrcmpiA(cls.c_str(), "Button") == 0)
+        dialog->buttons.push_back(std::to_string(GetDlgCtrlID(child)) + " " + TextOf(child));
+    bool icon = (GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON;
+    dialog->icons += lstrcmpiA(cls.c_str(), "Static") == 0 && icon &&
+                     SendMessageA(child, STM_GETICON, 0, 0);
     return TRUE;
 }
 
@@ -95,7 +104,7 @@ BOOL CALLBACK AnswerWindow(HWND hwnd, LPARAM)
         return TRUE;
     }
     Answered[hwnd] = GetTickCount() | 1;
-    SeenDialog dialog;
+    SeenDialog dialog{};
     dialog.caption = TextOf(hwnd);
     dialog.owner = GetWindow(hwnd, GW_OWNER);
     HWND main = FindWindowA("TolmarWClass", nullptr);
@@ -370,38 +379,6 @@ COLORREF SlotPixel(HWND hwnd, int tower, int slot)
     return PixelAt(hwnd, ColumnCenter(tower), (r.top + r.bottom) / 2);
 }
 
-int Height(int tower)
-{
-    int h = 0;
-    while (h < SlotCount && Towers[tower][h] != 0)
-        ++h;
-    return h;
-}
-
-std::string StackOf(int tower)
-{
-    std::string s;
-    for (int h = 0; h < Height(tower); ++h)
-        s += static_cast<char>('0' + Towers[tower][h]);
-    return s;
-}
-
-std::string BoardText()
-{
-    return StackOf(0) + '|' + StackOf(1) + '|' + StackOf(2);
-}
-
-void SetBoard(const char* left, const char* middle, const char* right)
-{
-    ClearBoard();
-    const char* stacks[TowerCount] = {left, middle, right};
-    int discs = 0;
-    for (int t = 0; t < TowerCount; ++t)
-        for (int j = 0; stacks[t][j]; ++j, ++discs)
-            Towers[t][j] = static_cast<int8_t>(stacks[t][j] - '0');
-    DiscCount = static_cast<int8_t>(discs);
-}
-
 void StartNewGame(HWND hwnd, int discs, bool automatic, int speed)
 {
     OptDiscCount = static_cast<int8_t>(discs);
@@ -413,25 +390,30 @@ void StartNewGame(HWND hwnd, int discs, bool automatic, int speed)
     UpdateWindow(hwnd);
 }
 
-int LiveGdiObjects()
+int LiveGdiObjects(bool programKinds)
 {
-    if (DWORD reported = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS))
+    DWORD reported = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
+    if (reported && !programKinds)
         return static_cast<int>(reported);
     // Wine answers 0 there. Its handle lookup accepts a handle whose upper word is 0
     // for any live entry of the process's table, so probing every index counts them.
     int n = 0;
-    for (UINT_PTR i = 1; i < 0x10000; ++i)
-        n += GetObjectType(reinterpret_cast<HGDIOBJ>(i)) != 0;
+    for (UINT_PTR i = 1; i < 0x10000; ++i) {
+        DWORD type = GetObjectType(reinterpret_cast<HGDIOBJ>(i));
+        n += programKinds ? type == OBJ_PEN || type == OBJ_BRUSH || type == OBJ_FONT ||
+                                type == OBJ_MEMDC
+                          : type != 0;
+    }
     return n;
 }
 
-std::string GdiCountFault()
+std::string GdiCountFault(bool programKinds)
 {
-    int before = LiveGdiObjects();
+    int before = LiveGdiObjects(programKinds);
     HPEN pen = CreatePen(PS_SOLID, 1, 0);
-    int with = LiveGdiObjects();
+    int with = LiveGdiObjects(programKinds);
     DeleteObject(pen);
-    int after = LiveGdiObjects();
+    int after = LiveGdiObjects(programKinds);
     if (before > 0 && with == before + 1 && after == before)
         return "";
     return "a single pen took the GDI object count from " + std::to_string(before) + " to " +

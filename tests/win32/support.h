@@ -13,6 +13,7 @@
 #include "logic/board.h"
 #include "logic/game.h"
 #include "shell/keys.h"
+#include "tests/unit/boards.h"
 #include "view/drag.h"
 
 // The board's colours as the window shows them.
@@ -39,7 +40,9 @@ bool PumpUntil(const std::function<bool()>& done, DWORD limitMs = 5000);
 
 struct SeenDialog {
     std::string caption;
-    std::vector<std::string> texts;  // the children's texts in z order
+    std::vector<std::string> texts;    // the children's texts in z order
+    std::vector<std::string> buttons;  // its visible buttons as "id text"
+    int icons;                         // its visible icon statics that hold an icon
     HWND owner;
     bool mainWindowEnabled;
     bool unicode;  // a UTF-16 window, as the NT family's dialogs are
@@ -114,19 +117,35 @@ private:
 // Undo by patching the returned address back in.
 void* PatchImport(const char* dll, const char* function, void* replacement);
 
+// PatchImport for the guard's life: `real` keeps the address imported before, for the
+// replacement to call, and is nullptr when there is no such import.
+template <typename F>
+class ImportPatch {
+public:
+    ImportPatch(const char* dll, const char* function, F& real, F replacement)
+        : dll(dll), function(function), real(real)
+    {
+        void* imported = PatchImport(dll, function, reinterpret_cast<void*>(replacement));
+        real = reinterpret_cast<F>(imported);
+    }
+    ~ImportPatch()
+    {
+        if (real)
+            PatchImport(dll, function, reinterpret_cast<void*>(real));
+    }
+    ImportPatch(const ImportPatch&) = delete;
+    ImportPatch& operator=(const ImportPatch&) = delete;
+
+private:
+    const char *dll, *function;
+    F& real;
+};
+
 // From now on counts, by message code, every message that reaches the window's
 // procedure, sent or dispatched, by subclassing the window. Counts start at zero.
 void CountMessages(HWND hwnd);
 int MessagesCounted(UINT msg);
 
-// Discs on a tower, counted here rather than by the code under test.
-int Height(int tower);
-// A tower's discs from the bottom up: "321".
-std::string StackOf(int tower);
-// The board as "left|middle|right": "|321|".
-std::string BoardText();
-// Lays out the board from digit strings, bottom disc first ("941"), and counts its discs.
-void SetBoard(const char* left, const char* middle, const char* right);
 // Stores the settings for the next game as a confirmed Options dialog does, then
 // chooses "&Neues Spiel" from the menu and lets the new board paint.
 void StartNewGame(HWND hwnd, int discs, bool automatic, int speed);
@@ -135,11 +154,13 @@ void StartNewGame(HWND hwnd, int discs, bool automatic, int speed);
 // the program's windows must be ANSI ones, elsewhere UTF-16 ones.
 bool Expect9x();
 
-// Live GDI objects of this process.
-int LiveGdiObjects();
+// Live GDI objects of this process; with programKinds only the kinds that the program
+// makes: pens, brushes, fonts and a drag's memory DC (Wine keeps bitmaps, DCs and regions
+// of its own for each new window size).
+int LiveGdiObjects(bool programKinds = false);
 // Empty when LiveGdiObjects() sees a single new pen come and go; else what it saw.
 // Call it before trusting the count, so that a broken measure fails instead of passing.
-std::string GdiCountFault();
+std::string GdiCountFault(bool programKinds = false);
 
 // The soak and the benchmarks use the helpers above without GoogleTest.
 #if __has_include(<gtest/gtest.h>)

@@ -1,12 +1,10 @@
 // The main window as Windows and a person see it: its class, title, style and menu, its
-// first paint, commands, sizing and timer, Exit and the close box, the warning for a
-// refused move, and the board's object for screen readers.
+// first paint, commands, sizing and timer, the warning for a refused move, and the board's
+// object for screen readers. That Exit and the close box end the game, the journeys show.
 #include <gtest/gtest.h>
 #include <oleacc.h>
 
 #include <algorithm>
-#include <cstring>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -57,48 +55,17 @@ TEST_F(MainWindow, StartsWithThreeDiscsAndPaints)
 
 using MainWindowMessages = GameWindowTest;
 
-// DefWindowProcA answers 0 to every WM_COMMAND, which a handler that swallowed the
-// command would also return. So the test program's import of DefWindowProcA, through
-// which the window procedure calls it, is pointed at a stand-in that tells the
-// commands apart by its answer.
-LRESULT(WINAPI* RealDefWindowProcA)(HWND, UINT, WPARAM, LPARAM);
-std::vector<WPARAM> DefaultedCommands;
-
-LRESULT WINAPI MarkingDefWindowProcA(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
-{
-    LRESULT result = RealDefWindowProcA(hwnd, msg, wParam, lParam);
-    if (msg != WM_COMMAND)
-        return result;
-    DefaultedCommands.push_back(wParam);
-    return 0x7E570000 + static_cast<LRESULT>(wParam & 0xFFFF);
-}
-
-TEST_F(MainWindowMessages, UnknownCommandGetsTheDefaultAnswer)
-{
-    const WPARAM unknown[] = {0, 1, 2, 99, 106, 1000, 1021, 0xFFFF};
-    RealDefWindowProcA = reinterpret_cast<decltype(RealDefWindowProcA)>(PatchImport(
-        "user32.dll", "DefWindowProcA", reinterpret_cast<void*>(MarkingDefWindowProcA)));
-    ASSERT_NE(RealDefWindowProcA, nullptr);
-    std::vector<LRESULT> results;
-    for (WPARAM id : unknown)
-        results.push_back(SendMessageA(hwnd, WM_COMMAND, id, 0));
-    // A menu command is the window's own: no default processing, answer 0.
-    LRESULT exitResult = SendMessageA(hwnd, WM_COMMAND, 103, 0);
-    PatchImport("user32.dll", "DefWindowProcA", reinterpret_cast<void*>(RealDefWindowProcA));
-
-    EXPECT_EQ(DefaultedCommands, std::vector<WPARAM>(std::begin(unknown), std::end(unknown)));
-    for (size_t i = 0; i < results.size(); ++i)
-        EXPECT_EQ(results[i], 0x7E570000 + static_cast<LRESULT>(unknown[i])) << unknown[i];
-    EXPECT_EQ(exitResult, 0);
-}
-
-// What the window asks of the system when it is resized or a game begins: the whole client
-// area repainted with its background erased, and for an automatic game the one timer at
-// the chosen interval. Watched through the test program's imports of user32. A resize
-// keeps the client size at once; the metrics follow with the repaint.
+// What the window asks of the system when it is resized, a game begins or a command
+// comes: the whole client area repainted with its background erased, for an automatic game
+// the one timer at the chosen interval, and a command it does not know handed to
+// DefWindowProcA, whose answer it gives back. DefWindowProcA answers 0 to every WM_COMMAND,
+// as a handler that swallowed the command would, so its stand-in answers a mark of its own.
+// Watched through the test program's imports of user32. A resize keeps the client size at
+// once; the metrics follow with the repaint.
 std::vector<std::string> Calls;
 BOOL(WINAPI* RealInvalidateRect)(HWND, const RECT*, BOOL);
 UINT_PTR(WINAPI* RealSetTimer)(HWND, UINT_PTR, UINT, TIMERPROC);
+LRESULT(WINAPI* RealDefWindowProcA)(HWND, UINT, WPARAM, LPARAM);
 
 BOOL WINAPI LoggingInvalidateRect(HWND hwnd, const RECT* rect, BOOL erase)
 {
@@ -114,33 +81,51 @@ UINT_PTR WINAPI LoggingSetTimer(HWND hwnd, UINT_PTR id, UINT ms, TIMERPROC proc)
     return RealSetTimer(hwnd, id, ms, proc);
 }
 
-TEST_F(MainWindowMessages, ResizeAndNewGameRepaintErasedAndTimeAutomaticPlay)
+LRESULT WINAPI MarkingDefWindowProcA(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    LRESULT result = RealDefWindowProcA(hwnd, msg, wParam, lParam);
+    if (msg != WM_COMMAND)
+        return result;
+    Calls.push_back("DefWindowProcA " + std::to_string(wParam));
+    return 0x7E570000 + static_cast<LRESULT>(wParam & 0xFFFF);
+}
+
+TEST_F(MainWindowMessages, ResizeNewGameAndCommandsAskTheSystemForTheirShare)
 {
     struct Case {
         const char* what;
         int discs, speed;  // speed 0: a manual game; discs 0: a resize to speed x 155
         std::vector<std::string> calls;
-    } const cases[] = {
+        int command = -1;  // else only this command is sent
+    };
+    std::vector<Case> cases = {
         {"resize", 0, 500, {"InvalidateRect all erase"}},
         {"resize, smaller", 0, 321, {"InvalidateRect all erase"}},
         {"manual game", 4, 0, {"InvalidateRect all erase"}},
         {"automatic game, fastest", 3, 100, {"SetTimer 0 100", "InvalidateRect all erase"}},
-        {"automatic game, default", 2, 550, {"SetTimer 0 550", "InvalidateRect all erase"}},
         {"automatic game, slowest", 5, 1000, {"SetTimer 0 1000", "InvalidateRect all erase"}},
     };
-    RealInvalidateRect = reinterpret_cast<decltype(RealInvalidateRect)>(PatchImport(
-        "user32.dll", "InvalidateRect", reinterpret_cast<void*>(LoggingInvalidateRect)));
-    RealSetTimer = reinterpret_cast<decltype(RealSetTimer)>(
-        PatchImport("user32.dll", "SetTimer", reinterpret_cast<void*>(LoggingSetTimer)));
-    ASSERT_TRUE(RealInvalidateRect && RealSetTimer);
+    for (int id : {0, 1, 2, 99, 106, 1000, 1021, 0xFFFF})
+        cases.push_back({"unknown command", 0, 0, {"DefWindowProcA " + std::to_string(id)}, id});
+    // A menu command is the window's own: no default processing, answer 0.
+    cases.push_back({"Exit", 0, 0, {}, 103});
+    ImportPatch repaint("user32.dll", "InvalidateRect", RealInvalidateRect,
+                        LoggingInvalidateRect);
+    ImportPatch timer("user32.dll", "SetTimer", RealSetTimer, LoggingSetTimer);
+    ImportPatch defaults("user32.dll", "DefWindowProcA", RealDefWindowProcA, MarkingDefWindowProcA);
+    ASSERT_TRUE(RealInvalidateRect && RealSetTimer && RealDefWindowProcA);
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
+        SCOPED_TRACE(testing::Message() << c.what << " " << c.command);
         Calls.clear();
-        if (c.discs)
+        LRESULT answer = 0;
+        if (c.command >= 0)
+            answer = SendMessageA(hwnd, WM_COMMAND, c.command, 0);
+        else if (c.discs)
             StartNewGame(hwnd, c.discs, c.speed != 0, c.speed);
         else
             SetWindowPos(hwnd, nullptr, 0, 0, c.speed, 155, SWP_NOMOVE | SWP_NOZORDER);
         EXPECT_EQ(Calls, c.calls);
+        EXPECT_EQ(answer, c.command < 0 || c.calls.empty() ? 0 : 0x7E570000 + c.command);
         RECT client;
         GetClientRect(hwnd, &client);
         EXPECT_EQ(ClientRect.right, client.right);
@@ -149,28 +134,7 @@ TEST_F(MainWindowMessages, ResizeAndNewGameRepaintErasedAndTimeAutomaticPlay)
         EXPECT_EQ(ColumnWidth, client.right / 3);
         EXPECT_EQ(LabelHeight, client.bottom / 12);
     }
-    PatchImport("user32.dll", "InvalidateRect", reinterpret_cast<void*>(RealInvalidateRect));
-    PatchImport("user32.dll", "SetTimer", reinterpret_cast<void*>(RealSetTimer));
     KillTimer(hwnd, 0);
-}
-
-// Exit leaves the window to the message loop's end; the close box destroys it.
-TEST_F(MainWindowMessages, ExitAndCloseBothPostQuit)
-{
-    struct {
-        UINT msg;
-        WPARAM wParam;
-        std::string window;
-    } const cases[] = {{WM_COMMAND, 103, "shown"}, {WM_CLOSE, 0, "destroyed"}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.msg);
-        EXPECT_EQ(SendMessageA(hwnd, c.msg, c.wParam, 0), 0);
-        EXPECT_EQ(!IsWindow(hwnd) ? "destroyed" : IsWindowVisible(hwnd) ? "shown" : "hidden",
-                  c.window);
-        MSG quit;
-        ASSERT_TRUE(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
-        EXPECT_EQ(quit.wParam, 0u);
-    }
 }
 
 // The refused-move warning, watched through the test program's own imports of
@@ -192,55 +156,39 @@ int WINAPI LoggingMessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT styl
     return RealMessageBoxA(owner, text, caption, style);
 }
 
-struct BoxContents {
-    std::vector<std::string> buttons;  // visible buttons as "id text"
-    int icons = 0;                     // visible icon statics that hold an icon
-};
-
-BoxContents Inspect(HWND box)
-{
-    BoxContents c;
-    for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-        if (!IsWindowVisible(child))
-            continue;
-        char cls[64] = {};
-        GetClassNameA(child, cls, sizeof cls);
-        std::string text = TextOf(child);
-        LONG style = GetWindowLongA(child, GWL_STYLE);
-        if (lstrcmpiA(cls, "Button") == 0)
-            c.buttons.push_back(std::to_string(GetDlgCtrlID(child)) + " " + text);
-        else if (lstrcmpiA(cls, "Static") == 0 && (style & SS_TYPEMASK) == SS_ICON &&
-                 SendMessageA(child, STM_GETICON, 0, 0))
-            ++c.icons;
-    }
-    return c;
-}
-
+// While the box is open a refused pair of keys shows the source tower without its top
+// disc, which is out of sight until the box closes; with nothing to lift, nothing changes.
+// The attempt counts once the box is closed.
 TEST_F(MainWindowMessages, RefusedMoveBeepsThenShowsTheTaskModalBox)
 {
     struct Trigger {
-        const char* name;
-        void (*run)(HWND);
+        const char* keys;                 // nullptr: MoveDisc from the empty left tower
+        COLORREF middleTop, left, right;  // while the box is open
     } const triggers[] = {
-        {"MoveDisc from the empty left tower", [](HWND) { EXPECT_FALSE(MoveDisc(0, 2)); }},
-        {"keys 2 and 2", [](HWND w) { Type(w, "22"); }},
+        {nullptr, Green, White, White},
+        {"22", White, White, White},
+        {"13", Green, White, White},
     };
-    RealMessageBeep = reinterpret_cast<decltype(RealMessageBeep)>(PatchImport(
-        "user32.dll", "MessageBeep", reinterpret_cast<void*>(LoggingMessageBeep)));
-    RealMessageBoxA = reinterpret_cast<decltype(RealMessageBoxA)>(PatchImport(
-        "user32.dll", "MessageBoxA", reinterpret_cast<void*>(LoggingMessageBoxA)));
-    ASSERT_NE(RealMessageBeep, nullptr);
-    ASSERT_NE(RealMessageBoxA, nullptr);
+    ImportPatch beep("user32.dll", "MessageBeep", RealMessageBeep, LoggingMessageBeep);
+    ImportPatch box("user32.dll", "MessageBoxA", RealMessageBoxA, LoggingMessageBoxA);
+    ASSERT_TRUE(RealMessageBeep && RealMessageBoxA);
 
     for (const Trigger& trigger : triggers) {
-        SCOPED_TRACE(trigger.name);
+        SCOPED_TRACE(trigger.keys ? trigger.keys : "MoveDisc(0, 2)");
+        StartNewGame(hwnd, 3, false, NoRealTicks);
         Calls.clear();
-        int8_t before[TowerCount][SlotCount];
-        memcpy(before, Towers, sizeof before);
-        BoxContents contents;
         answers.seen.clear();
-        answers.inspect = [&](HWND box) { contents = Inspect(box); };
-        trigger.run(hwnd);
+        int movesDuring = -1;
+        answers.inspect = [&](HWND) {
+            EXPECT_EQ(SlotPixel(hwnd, 1, 2), trigger.middleTop);
+            EXPECT_EQ(SlotPixel(hwnd, 0, 0), trigger.left);
+            EXPECT_EQ(SlotPixel(hwnd, 2, 0), trigger.right);
+            movesDuring = MoveCount;
+        };
+        if (trigger.keys)
+            Type(hwnd, trigger.keys);
+        else
+            EXPECT_FALSE(MoveDisc(0, 2));
 
         char boxCall[200];
         wsprintfA(boxCall, "MessageBoxA %p \"%s\" \"%s\" 0x%x", nullptr,
@@ -253,13 +201,15 @@ TEST_F(MainWindowMessages, RefusedMoveBeepsThenShowsTheTaskModalBox)
                   box.texts.end());
         EXPECT_EQ(box.owner, nullptr);
         EXPECT_FALSE(box.mainWindowEnabled);
-        EXPECT_EQ(contents.buttons, std::vector<std::string>{"1 OK"});
-        EXPECT_EQ(contents.icons, 0);
+        EXPECT_EQ(box.buttons, std::vector<std::string>{"1 OK"});
+        EXPECT_EQ(box.icons, 0);
         EXPECT_TRUE(IsWindowEnabled(hwnd));
-        EXPECT_EQ(memcmp(before, Towers, sizeof before), 0);
+        EXPECT_EQ(movesDuring, 0);
+        EXPECT_EQ(MoveCount, trigger.keys ? 1 : 0);
+        EXPECT_EQ(BoardText(), "|321|");
+        Pump(50);
+        ExpectPixelsMatchBoard(3);
     }
-    PatchImport("user32.dll", "MessageBeep", reinterpret_cast<void*>(RealMessageBeep));
-    PatchImport("user32.dll", "MessageBoxA", reinterpret_cast<void*>(RealMessageBoxA));
 }
 
 // The board's object as the system hands it to a client in this process: the client
