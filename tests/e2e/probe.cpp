@@ -274,24 +274,35 @@ void PrintCounter(int width, int height, int moves)
     wsprintfA(text, "%.5d", moves);
     HDC screen = GetDC(nullptr);
     HDC dc = CreateCompatibleDC(screen);
+    ReleaseDC(nullptr, screen);
     HFONT font = CreateFontA(height / 12, width / 40, 0, 0, FW_SEMIBOLD, 0, 0, 0, ANSI_CHARSET,
                              OUT_CHARACTER_PRECIS, CLIP_CHARACTER_PRECIS, PROOF_QUALITY,
                              FF_SWISS, "Arial");
     HGDIOBJ oldFont = SelectObject(dc, font);
     SIZE extent;
     GetTextExtentPoint32A(dc, text, 5, &extent);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, extent.cx, extent.cy);
-    ReleaseDC(nullptr, screen);
+
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = extent.cx;
+    info.bmiHeader.biHeight = -extent.cy;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
     HGDIOBJ oldBitmap = SelectObject(dc, bitmap);
     RECT all = {0, 0, extent.cx, extent.cy};
     FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH)));
     TextOutA(dc, 0, 0, text, 5);
+    GdiFlush();
 
     std::printf("counter %d %ld %ld\n", moves, extent.cx, extent.cy);
+    const auto* pixels = static_cast<const unsigned char*>(bits);
     for (long y = 0; y < extent.cy; ++y) {
         for (long x = 0; x < extent.cx; ++x) {
-            COLORREF c = GetPixel(dc, x, y);
-            std::putchar(GetRValue(c) + GetGValue(c) + GetBValue(c) < 3 * 128 ? '#' : '.');
+            const unsigned char* p = pixels + 4 * (y * extent.cx + x);
+            std::putchar(p[0] + p[1] + p[2] < 3 * 128 ? '#' : '.');
         }
         std::putchar('\n');
     }
