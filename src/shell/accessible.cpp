@@ -25,7 +25,8 @@ static const char BoardName[] = "Spielfeld";
 static const char BoardDescription[] =
     "Alle Platten vom mittleren auf einen \xE4u\xDF" "eren Turm bringen, einzeln und nie "
     "eine gr\xF6\xDF" "ere auf eine kleinere. Zwei Ziffern von 1 bis 3 ziehen die oberste "
-    "Platte vom ersten zum zweiten Turm; im automatischen Spiel zieht die Leertaste.";
+    "Platte vom Turm der ersten auf den der zweiten; im automatischen Spiel zieht die "
+    "Leertaste.";
 static_assert(sizeof BoardDescription <= ResultTextSize, "widened in a buffer of that size");
 
 // Each pointer has the type of the system header's own declaration, so that its calling
