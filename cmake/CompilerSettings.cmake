@@ -122,13 +122,14 @@ function(tolmar_add_googletest)
 endfunction()
 
 # The shipped i686 executable pads each section to 512 bytes in the file. Its layout is
-# the linker's own, with two changes. The C runtime's unwind tables go: the program
+# the linker's own but for fewer sections. The C runtime's unwind tables go: the program
 # throws nothing and unwinds nothing, and the runtime registers its tables only where a
 # shared libgcc is loaded; the pieces of crtbegin and crtend stay, so that the list it
 # would register still begins and ends as it should, in .rdata. The runtime's tables of
 # initialisers (.CRT) and the template of thread-local data (.tls, at the start, where
-# offsets into it are counted from) join .data. The script is made from the linker's default at
-# configure time, and a default that no longer reads as expected stops the configure.
+# offsets into it are counted from) join .data. The script is made from the linker's
+# default at configure time, and a default that no longer reads as expected stops the
+# configure.
 function(tolmar_compact_layout target)
     if(NOT (MINGW AND CMAKE_CXX_COMPILER_ID STREQUAL "GNU" AND CMAKE_SIZEOF_VOID_P EQUAL 4))
         return()
