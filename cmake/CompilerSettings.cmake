@@ -54,7 +54,9 @@ endfunction()
 # section of its own so that the linker drops what nothing calls. Not the data: on this
 # target -fdata-sections moves zero-filled variables out of .bss into the file. The
 # benchmarks build it once more with -O3 to show what the small code costs in speed.
-set(TOLMAR_RELEASE_OPT -Oz CACHE STRING
+# No jump tables: each of their entries is an address the loader may have to relocate,
+# and a switch over a few cases is as short as a chain of compares.
+set(TOLMAR_RELEASE_OPT -Oz -fno-jump-tables CACHE STRING
     "Optimisation of the program's own code in a release build")
 function(tolmar_size_options target)
     if(MINGW)

@@ -188,7 +188,11 @@ public:
     HRESULT STDMETHODCALLTYPE get_accState(VARIANT child, VARIANT* state) override
     {
         bool focused = window && GetFocus() == window;
-        return Number(child, state, STATE_SYSTEM_FOCUSABLE | (focused ? STATE_SYSTEM_FOCUSED : 0));
+        // A box over the board disables it: its keys and presses then go nowhere.
+        bool unavailable = window && !IsWindowEnabled(window);
+        return Number(child, state,
+                      STATE_SYSTEM_FOCUSABLE | (focused ? STATE_SYSTEM_FOCUSED : 0) |
+                          (unavailable ? STATE_SYSTEM_UNAVAILABLE : 0));
     }
     HRESULT STDMETHODCALLTYPE get_accHelp(VARIANT child, BSTR* help) override
     {
@@ -336,12 +340,17 @@ LRESULT AnswerBoardObject(HWND hwnd, WPARAM wParam)
     // A single-threaded apartment: a screen reader's calls arrive as messages of this
     // thread, between the game's own, and never on another thread.
     if (!ComStarted) {
-        if (FAILED(CoInitializeCall(nullptr)))
+        HRESULT started = CoInitializeCall(nullptr);
+        // A thread already in the other threading mode has COM all the same; it is
+        // not this program's to end.
+        if (FAILED(started) && started != RPC_E_CHANGED_MODE)
             return 0;
-        ComStarted = true;
+        ComStarted = SUCCEEDED(started);
     }
     Board.window = hwnd;
-    return LresultFromObjectCall(AccessibleId, wParam, &Board);
+    // A failure is a negative error code, which the system must not take for an object.
+    LRESULT object = LresultFromObjectCall(AccessibleId, wParam, &Board);
+    return object < 0 ? 0 : object;
 }
 
 void DisconnectBoardObject()
@@ -361,8 +370,10 @@ void AnnounceBoard(HWND hwnd)
     LastAnnounced = GetTickCount();
 }
 
-void AnnounceSolverStep(HWND hwnd)
+void AnnounceSolverStep(HWND hwnd, uint32_t interval)
 {
-    if (IsSolved() || GetTickCount() - LastAnnounced >= 1000)
+    // Ticks a second apart arrive a few milliseconds early or late: a game that slow is
+    // announced step by step.
+    if (IsSolved() || interval >= 1000 || GetTickCount() - LastAnnounced >= 1000)
         AnnounceBoard(hwnd);
 }

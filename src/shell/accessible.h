@@ -7,6 +7,8 @@
 
 #include <windows.h>
 
+#include <cstdint>
+
 // The id of IAccessible, for the clients of the object.
 extern const GUID AccessibleId;
 
@@ -21,5 +23,6 @@ void DisconnectBoardObject();
 // A move, a refused move, a new game: one event each.
 void AnnounceBoard(HWND hwnd);
 // A step of the automatic game: at most about one a second, as a screen reader cannot
-// speak faster; the step that solves the board always.
-void AnnounceSolverStep(HWND hwnd);
+// speak faster; every step of a game whose timer runs a second or slower; the step that
+// solves the board always.
+void AnnounceSolverStep(HWND hwnd, uint32_t interval);

@@ -30,7 +30,7 @@ void AutoStep(HWND hwnd)
     HDC dc = GetDC(hwnd);
     if (!IsSolved()) {
         MakeSolverMove(dc);
-        AnnounceSolverStep(hwnd);
+        AnnounceSolverStep(hwnd, GameInterval);
         if (IsSolved()) {
             uint32_t solvedGame = GamesBegun;
             ComposeComputerResult(MoveCount, MinimalMoves(DiscCount));

@@ -104,6 +104,10 @@ static void InitOptions(HWND dlg)
     CheckModeButton(dlg, IDC_AUTOMATIC + PendingPlayMode);
     PendingSpeed = OptSpeed;
     SpeedScrollBar = GetDlgItem(dlg, IDC_SPEED);
+    // The template's style leaves the bar out of the tab order, where the keyboard could
+    // never reach it; with the focus, the bar turns its arrow, Page and Home/End keys
+    // into the scroll codes of WM_HSCROLL. The same style, with the tab stop.
+    SetWindowLongA(SpeedScrollBar, GWL_STYLE, WS_CHILD | WS_VISIBLE | WS_TABSTOP | SBS_HORZ);
     SetScrollRange(SpeedScrollBar, SB_CTL, FastestSpeed, SlowestSpeed, TRUE);
     SetScrollPos(SpeedScrollBar, SB_CTL, PendingSpeed, TRUE);
 }

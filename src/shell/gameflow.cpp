@@ -10,6 +10,7 @@
 #include "keys.h"
 
 UINT_PTR TimerId;
+uint32_t GameInterval;
 
 void NewGame(HWND hwnd)
 {
@@ -20,8 +21,10 @@ void NewGame(HWND hwnd)
     KeyAwaitSource = 1;
     BeginNextGame();
     // A running timer is replaced, never stopped here: a manual game ignores ticks.
-    if (PlayMode == AutomaticPlay)
-        SetTimer(hwnd, TimerId, TimerInterval, nullptr);
+    if (PlayMode == AutomaticPlay) {
+        GameInterval = TimerInterval;
+        SetTimer(hwnd, TimerId, GameInterval, nullptr);
+    }
     InvalidateRect(hwnd, nullptr, TRUE);
     AnnounceBoard(hwnd);
 }

@@ -3,7 +3,12 @@
 
 #include <windows.h>
 
+#include <cstdint>
+
 extern UINT_PTR TimerId;
+// What the timer of the automatic game under way was set to: Options may since have
+// chosen another speed for the next game.
+extern uint32_t GameInterval;
 
 void NewGame(HWND hwnd);
 void ConcludeManualMove(HWND hwnd, HDC dc);

@@ -106,6 +106,10 @@ extern "C" LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPAR
     case WM_CREATE:
         StartupReset();
         CreateBrushes();
+        InstallBoxHooks(hwnd);
+        return 0;
+    case WM_OPENOWEDBOX:
+        OpenOwedBox(hwnd);
         return 0;
     case WM_DESTROY:
         DisconnectBoardObject();

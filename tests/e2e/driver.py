@@ -343,6 +343,9 @@ class Game:
                                            allow_fail=True)
         dialogs = parse_dialogs(lines)
         check(status == 0, "no dialog %r; open: %s" % (caption, dialogs))
+        # A person reads a box before answering it; the game ignores keys that come
+        # sooner, as meant for what came before.
+        time.sleep(0.3)
         return next(d for d in dialogs if d["caption"] == caption.encode("cp1252"))
 
     def result_text(self, label, timeout_ms=10000):

@@ -167,6 +167,32 @@ TEST_F(Dialogs, OptionsInputsMoveTheChecksAndTheThumb)
     EXPECT_EQ(TimerInterval, 550u);
 }
 
+// The speed from the keyboard: Tab reaches the scroll bar, whose keys step it as the
+// scroll codes do (Home and End, like the codes they send, leave it as it is). A key
+// already typed when the dialog opens changes nothing in it.
+TEST_F(Dialogs, TheKeysReachAndMoveTheSpeed)
+{
+    HWND bar = nullptr;
+    HWND focused = nullptr;
+    WithOptions(
+        [&](HWND dlg) {
+            PostMessageA(dlg, WM_CHAR, '9', 0);  // typed ahead
+            bar = GetDlgItem(dlg, IDC_SPEED);
+            SetFocus(GetNextDlgTabItem(dlg, bar, TRUE));
+            Sleep(ReadingTime);
+            KeyInput({VK_TAB});
+            Later(100, [&focused, dlg] {
+                focused = GetFocus();
+                KeyInput({VK_RIGHT, VK_RIGHT, VK_NEXT, VK_PRIOR, VK_HOME, VK_END, VK_LEFT});
+                Later(200, [dlg] { PostMessageA(dlg, WM_COMMAND, IDOK, 0); });
+            });
+        },
+        0);
+    EXPECT_EQ(focused, bar);
+    EXPECT_EQ(OptSpeed, 555);
+    EXPECT_EQ(OptDiscCount, 3);
+}
+
 // Changes every setting; the dialog must then forget them unless it is confirmed.
 void ChangeAll(HWND dlg)
 {
@@ -181,6 +207,8 @@ enum Path { OkButton, EnterKey, EscKey, CloseBox };
 void Leave(HWND dlg, Path path)
 {
     HWND focus = GetFocus() ? GetFocus() : dlg;
+    if (path == EnterKey || path == EscKey)
+        Sleep(ReadingTime);
     switch (path) {
     case OkButton: PostMessageA(GetDlgItem(dlg, IDOK), BM_CLICK, 0, 0); break;
     case EnterKey: PostMessageA(focus, WM_KEYDOWN, VK_RETURN, 0); break;

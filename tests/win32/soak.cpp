@@ -85,10 +85,20 @@ void RunEvent();
 
 // Runs inside the modal loop of a box that just opened: answers it at once, or keeps it
 // open and lets the stream go on until an event closes it, this box or one beneath.
+std::string StackFault;  // a box that opened over another than the innermost
+
 void Meet(HWND box)
 {
     Answered.erase(box);  // a new box may have the handle of one gone before
     ++Boxes[TextOf(box)];
+    // The program keeps its boxes as a stack: a dialog opens over the newest one still
+    // open, else over the main window; only the warning has no owner.
+    HWND innermost = Main;
+    for (HWND held : Held)
+        innermost = IsWindow(held) ? held : innermost;
+    HWND owner = GetWindow(box, GW_OWNER);
+    if (owner && owner != innermost)
+        StackFault = TextOf(box) + " opened over another window than the innermost box";
     if (WarmingUp)
         Pump(100);
     if (WarmingUp || Held.size() >= 2 || Random(0, 1)) {
@@ -222,8 +232,8 @@ long GdiAtStart = -1, WorstGdiGrowth;
 std::string Fault()
 {
     std::string fault = BoardFault();
-    if (!fault.empty())
-        return fault;
+    if (!fault.empty() || !StackFault.empty())
+        return fault + StackFault;
     if (MoveCount != ExpectedMoves)
         return "move count " + std::to_string(MoveCount) + ", expected " +
                std::to_string(ExpectedMoves);

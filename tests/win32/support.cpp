@@ -273,18 +273,43 @@ void ButtonInput(DWORD flags)
     SendInput(1, &in, sizeof in);
 }
 
-void KeyInput(const char* keys, KeyStroke stroke)
+void KeyInput(std::initializer_list<WORD> virtualKeys, KeyStroke stroke)
 {
-    for (; *keys; ++keys)
+    for (WORD vk : virtualKeys)
         for (DWORD up : {0, KEYEVENTF_KEYUP}) {
             if (stroke == (up ? KeyDown : KeyUp))
                 continue;
             INPUT in = {};
             in.type = INPUT_KEYBOARD;
-            in.ki.wVk = static_cast<WORD>(VkKeyScanA(*keys) & 0xFF);
+            in.ki.wVk = vk;
             in.ki.dwFlags = up;
             SendInput(1, &in, sizeof in);
         }
+}
+
+void KeyInput(const char* keys, KeyStroke stroke)
+{
+    for (; *keys; ++keys)
+        KeyInput({static_cast<WORD>(VkKeyScanA(*keys) & 0xFF)}, stroke);
+}
+
+namespace {
+
+std::function<void()> LaterAct;
+
+void CALLBACK RunLater(HWND, UINT, UINT_PTR timer, DWORD)
+{
+    KillTimer(nullptr, timer);
+    std::function<void()> act = LaterAct;  // it may ask for another
+    act();
+}
+
+}  // namespace
+
+void Later(DWORD ms, const std::function<void()>& act)
+{
+    LaterAct = act;
+    SetTimer(nullptr, 0, ms, RunLater);
 }
 
 void* PatchImport(const char* dll, const char* function, void* replacement)

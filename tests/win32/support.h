@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <functional>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,9 @@ constexpr COLORREF Red = RGB(255, 0, 0);        // a floating disc that may not 
 
 // A timer interval long enough that no real tick arrives while a test sends its own.
 constexpr int NoRealTicks = 100000;
+// How long a person looks at a box before answering it: a key pressed sooner after a box
+// appeared was meant for what came before, and the box ignores it.
+constexpr DWORD ReadingTime = 300;
 
 // The result texts: a game played by hand in the fewest moves, and the computer's game.
 extern const char ExactText[];
@@ -90,6 +94,9 @@ void ButtonInput(DWORD flags);
 // only released.
 enum KeyStroke { PressAndRelease, KeyDown, KeyUp };
 void KeyInput(const char* keys, KeyStroke stroke = PressAndRelease);
+void KeyInput(std::initializer_list<WORD> virtualKeys, KeyStroke stroke = PressAndRelease);
+// Runs `act` once from a timer of the thread, after `ms`: inside whatever loop runs then.
+void Later(DWORD ms, const std::function<void()>& act);
 
 // A top-down 32-bpp DIB section selected into a memory DC; what is drawn into it is
 // read back from its bits.

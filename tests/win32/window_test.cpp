@@ -204,6 +204,9 @@ TEST_F(MainWindowMessages, RefusedMoveBeepsThenShowsTheTaskModalBox)
         EXPECT_EQ(box.buttons, std::vector<std::string>{"1 OK"});
         EXPECT_EQ(box.icons, 0);
         EXPECT_TRUE(IsWindowEnabled(hwnd));
+        // The box had no owner: the keys must come back to the board without a click.
+        EXPECT_EQ(GetActiveWindow(), hwnd);
+        EXPECT_EQ(GetFocus(), hwnd);
         EXPECT_EQ(movesDuring, 0);
         EXPECT_EQ(MoveCount, trigger.keys ? 1 : 0);
         EXPECT_EQ(BoardText(), "|321|");
@@ -243,11 +246,70 @@ TEST_F(BoardObject, RefusesBadRequestsAndOutlivesItsWindow)
     EXPECT_TRUE(EqualRect(&located, &client));
     EXPECT_EQ(board->accHitTest(client.left, client.bottom - 1, &result), S_OK);
     EXPECT_EQ(board->accHitTest(client.left - 1, client.top, &result), S_FALSE);
+    // Under a box the board takes no input, and says so.
+    VARIANT state = {};
+    ASSERT_EQ(board->get_accState(self, &state), S_OK);
+    EXPECT_EQ(state.lVal & STATE_SYSTEM_UNAVAILABLE, 0);
+    answers.inspect = [&](HWND) { board->get_accState(self, &state); };
+    SendMessageA(hwnd, WM_COMMAND, 100, 0);  // About
+    EXPECT_NE(state.lVal & STATE_SYSTEM_UNAVAILABLE, 0) << "under About";
 
     DestroyWindow(hwnd);
     EXPECT_EQ(board->get_accValue(self, &text), CO_E_OBJNOTCONNECTED);
     EXPECT_EQ(board->accLocation(&x, &y, &w, &h, self), CO_E_OBJNOTCONNECTED);
     board->Release();
+}
+
+decltype(&LresultFromObject) RealLresult;
+bool LresultFails;
+
+LRESULT WINAPI FailingLresult(REFIID id, WPARAM wParam, LPUNKNOWN object)
+{
+    return LresultFails ? E_OUTOFMEMORY : RealLresult(id, wParam, object);
+}
+
+decltype(&GetProcAddress) RealGetProcAddress;
+
+FARPROC WINAPI LookUpFailingLresult(HMODULE module, LPCSTR name)
+{
+    FARPROC found = RealGetProcAddress(module, name);
+    if (HIWORD(name) == 0 || lstrcmpA(name, "LresultFromObject") != 0)
+        return found;
+    RealLresult = reinterpret_cast<decltype(&LresultFromObject)>(
+        reinterpret_cast<void (*)()>(found));
+    return reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(FailingLresult));
+}
+
+// A thread that already runs COM in the other threading model still gets the board. What
+// the system cannot marshal is left to its default handling, never handed on as an object.
+TEST_F(BoardObject, AnswersAThreadOfEitherModelAndLeavesFailuresToTheSystem)
+{
+    ImportPatch lookup("kernel32.dll", "GetProcAddress", RealGetProcAddress,
+                       LookUpFailingLresult);
+    ASSERT_NE(RealGetProcAddress, nullptr);
+    ASSERT_EQ(CoInitializeEx(nullptr, COINIT_MULTITHREADED), S_OK);
+    LRESULT answer = SendMessageW(hwnd, WM_GETOBJECT, 0, static_cast<LPARAM>(OBJID_CLIENT));
+    if (!RealLresult)
+        GTEST_SKIP() << "this process looked up the board's calls before the test";
+    IAccessible* board = nullptr;
+    ASSERT_EQ(ObjectFromLresult(answer, AccessibleId, 0, reinterpret_cast<void**>(&board)), S_OK);
+    BSTR name = nullptr;
+    VARIANT self = {};
+    self.vt = VT_I4;
+    EXPECT_EQ(board->get_accName(self, &name), S_OK);
+    SysFreeString(name);
+    board->Release();
+    DestroyWindow(hwnd);
+    // The game ended no COM that it had not started.
+    EXPECT_EQ(CoInitializeEx(nullptr, COINIT_MULTITHREADED), S_FALSE);
+    CoUninitialize();
+    CoUninitialize();
+
+    hwnd = CreateGameWindow();
+    LresultFails = true;
+    answer = SendMessageW(hwnd, WM_GETOBJECT, 0, static_cast<LPARAM>(OBJID_CLIENT));
+    LresultFails = false;
+    EXPECT_EQ(answer, DefWindowProcW(hwnd, WM_GETOBJECT, 0, static_cast<LPARAM>(OBJID_CLIENT)));
 }
 
 }  // namespace
