@@ -253,10 +253,7 @@ TEST_F(AutoPlay, AKeyHeldToCloseAResultIsStaleForTheOptionsBeneath)
     EXPECT_EQ(OptDiscCount, 1);
 }
 
-// While the system runs a loop of its own (a menu, moving the window by its caption, the
-// system menu of a dialog) or the mouse is captured, a result would take no clicks and
-// leave the loop running under it: a game that ends then shows its result once the loop
-// has ended, once, over the innermost box, and a click on its OK closes it.
+// A person's click on a box's OK button, with the real mouse.
 void ClickOk(HWND box)
 {
     RECT ok;
@@ -266,6 +263,10 @@ void ClickOk(HWND box)
     ButtonInput(MOUSEEVENTF_LEFTUP);
 }
 
+// While the system runs a loop of its own (a menu, moving the window by its caption, the
+// system menu of a dialog) or the mouse is captured, a result would take no clicks and
+// leave the loop running under it: a game that ends then shows its result once the loop
+// has ended, once, over the innermost box, and a click on its OK closes it.
 TEST_F(AutoPlay, AResultDueInALoopOfTheSystemOpensWhenTheLoopEnds)
 {
     enum Loop { MenuBar, CaptionDrag, DialogSystemMenu, Capture };
@@ -319,7 +320,9 @@ TEST_F(AutoPlay, AResultDueInALoopOfTheSystemOpensWhenTheLoopEnds)
             shownInLoop = answers.Boxes("Geschafft !!!") > 0;
             ReleaseCapture();
         }
-        EXPECT_TRUE(PumpUntil([&] { return answers.Boxes("Geschafft !!!") > 0 && IsWindowEnabled(hwnd); }));
+        EXPECT_TRUE(PumpUntil([&] {
+            return answers.Boxes("Geschafft !!!") > 0 && IsWindowEnabled(hwnd);
+        }));
         Pump(300);
         EXPECT_FALSE(shownInLoop);
         ASSERT_EQ(answers.Boxes("Geschafft !!!"), 1);
