@@ -3,7 +3,7 @@
 ; whose texts reach the system as UTF-16 and read right under any code page; without it
 ; an ANSI one for Windows 95, 98 and ME, which have no working wide window calls, and
 ; which show the German letters through the system's code page, as the game does there.
-; scripts/release gives the defines: OUTFILE, DIR (the files to install) and the version
+; scripts/make-setup gives the defines: OUTFILE, DIR (the files to install) and the version
 ; (PRODUCT_NAME, PRODUCT_VERSION, FILE_VERSION, COMPANY, COPYRIGHT) read from Tolmar.exe's
 ; own version block in res/Tolmar.rc.
 
