@@ -36,10 +36,17 @@ BrandingText "${COMPANY}"
 ShowInstDetails show
 ShowUninstDetails show
 
+; What Setup says of a folder ($R9) that it cannot write, silently its exit code.
+!macro CannotWrite
+    MessageBox MB_OK|MB_ICONSTOP "In den Ordner $\"$R9$\" kann Setup nicht schreiben: Der Ort ist schreibgeschützt, eine Datei steht im Weg, oder das Spiel läuft dort noch. Bitte wählen Sie einen anderen Ordner." /SD IDOK
+    SetErrorLevel 2
+!macroend
+
 !define MUI_ICON "${DIR}\Tolmar.ico"
 !define MUI_UNICON "${DIR}\Tolmar.ico"
 !define MUI_ABORTWARNING
 !include "MUI2.nsh"
+!include "FileFunc.nsh"
 
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
@@ -59,6 +66,19 @@ VIAddVersionKey /LANG=${LANG_GERMAN} "FileDescription" "Setup von ${GAME}"
 ; The Start menu of all users: Windows 95, 98 and ME have no other.
 Function .onInit
     SetShellVarContext all
+    ; A folder given with /D= that cannot be one (no such drive, a file in the way) is
+    ; replaced by the default before this runs, and cut from $CMDLINE: the game must not
+    ; go there unasked. The system still has the whole command line.
+    System::Call "kernel32::GetCommandLine() t .R8"
+    ${GetOptions} $R8 "/D=" $R9
+    StrCmp $R9 "" done
+    StrCpy $R7 $R9 1 -1
+    StrCmp $R7 "\" 0 +2
+    StrCpy $R9 $R9 -1
+    StrCmp $R9 $INSTDIR done
+    !insertmacro CannotWrite
+    Quit
+done:
 FunctionEnd
 
 Function un.onInit
@@ -124,8 +144,8 @@ Section
 cannot:
     ; Only an empty folder goes, so a folder that was there before stays as it was.
     RMDir "$INSTDIR"
-    MessageBox MB_OK|MB_ICONSTOP "In den Ordner $\"$INSTDIR$\" kann nicht geschrieben werden. Läuft das Spiel dort noch, oder ist der Ort schreibgeschützt? Bitte wählen Sie einen anderen Ordner." /SD IDOK
-    SetErrorLevel 2
+    StrCpy $R9 "$INSTDIR"
+    !insertmacro CannotWrite
     Abort
 SectionEnd
 

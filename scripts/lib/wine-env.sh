@@ -36,7 +36,8 @@ else
     export WINEPREFIX="${TOLMAR_WINEPREFIX:-$TOLMAR_ROOT/build/wineprefix}"
 fi
 export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="
+# No Mono or Gecko prompts, and no menu entries or file associations on the desktop.
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 
 tolmar_started_xvfb_pid=""
 tolmar_started_wineserver=""
