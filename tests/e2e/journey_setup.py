@@ -211,6 +211,11 @@ def journey(j):
     check(status == 0 and lines[0].split()[12] == GAME.encode("cp1252").hex(),
           "no game window from %s: %s" % (target, lines))
 
+    j.step("its uninstaller, like Setup, needs no processor newer than the Pentium Pro")
+    check(subprocess.run(["bash", Path(__file__).parents[1] / "processor-instructions",
+                          "--pentium-pro", unix(DEFAULT + r"\Deinstallieren.exe")]).returncode
+          == 0, "the uninstaller holds instructions newer than the Pentium Pro's")
+
     j.step("installing again over it, silently, replaces the files and leaves one entry")
     unix(DEFAULT + r"\Tolmar.exe").write_bytes(b"damaged")
     (unix(DEFAULT) / "Spielstand.txt").write_text("meins")
