@@ -1,5 +1,5 @@
 ; Setup of Die Türme von Tolmar, built by scripts/release with Debian's makensis.
-; One script, two installers: with /DNT a Unicode one for Windows NT 4.0 and later,
+; One script, two installers: with /DNT a Unicode one for the NT family (2000 and later),
 ; whose texts reach the system as UTF-16 and read right under any code page; without it
 ; an ANSI one for Windows 95, 98 and ME, which have no working wide window calls, and
 ; which show the German letters through the system's code page, as the game does there.

@@ -264,6 +264,9 @@ def journey(j):
     check(person.wait(timeout=30) == 0, "the interactive Setup's exit code")
     faults = setup.installed_faults(folder)
     check(not faults, "; ".join(faults))
+    j.step("the game's files deleted by hand: the uninstall removes the rest")
+    for name in ("Tolmar.exe", "LIESMICH.txt"):
+        unix(folder + "\\" + name).unlink()
     check(setup.uninstall(folder, "/S") == 0, "uninstall from %s" % folder)
     setup.check_gone(folder)
 
