@@ -72,7 +72,7 @@ def shortcut_target(lnk):
     if flags & 1:  # a list of item ids comes first
         pos += 2 + struct.unpack_from("<H", data, pos)[0]
     check(flags & 2, "%s holds no target path" % lnk.name)
-    base, suffix = struct.unpack_from("<I", data, pos + 16)[0], struct.unpack_from("<I", data, pos + 24)[0]
+    base, suffix = (struct.unpack_from("<I", data, pos + at)[0] for at in (16, 24))
 
     def text(offset):
         return data[pos + offset:data.index(b"\0", pos + offset)].decode("cp1252")
