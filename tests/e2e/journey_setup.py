@@ -85,6 +85,21 @@ def screen():
     return Image.open(io.BytesIO(png))
 
 
+def icons_of(exe):
+    """The images of an executable's icons, as an icon file holds them."""
+    pe = pefile.PE(exe)
+    kinds = {t.id: t for t in pe.DIRECTORY_ENTRY_RESOURCE.entries}
+    return {pe.get_data(lang.data.struct.OffsetToData, lang.data.struct.Size)
+            for entry in kinds[3].directory.entries for lang in entry.directory.entries}
+
+
+def game_icons():
+    ico = (Path(__file__).parents[2] / "res/Tolmar.ico").read_bytes()
+    return {ico[at:at + size] for size, at in
+            (struct.unpack_from("<II", ico, 14 + 16 * i)
+             for i in range(struct.unpack_from("<H", ico, 4)[0]))}
+
+
 def version_of(exe):
     pe = pefile.PE(exe)
     strings = {}
@@ -191,10 +206,11 @@ def journey(j):
     private_locales(j.shots.parent.parent / "locales")
     setup = Setup(j, j.setup)
 
-    j.step("both Setups carry the name and version of Tolmar.exe's version block")
+    j.step("both Setups carry the game's icon, and the name and version of its version block")
     for exe in (setup.nt, setup.ansi):
         check(version_of(exe) == version_of(setup.folder / "files/Tolmar.exe"),
               "%s: version %s" % (exe.name, version_of(exe)))
+        check(icons_of(exe) == game_icons(), "%s: not the game's icon" % exe.name)
 
     j.step("a silent install: the files, the shortcuts and every value Windows is told")
     check(run(setup.nt, "/S") == 0, "silent Setup failed")
@@ -211,7 +227,10 @@ def journey(j):
     check(status == 0 and lines[0].split()[12] == GAME.encode("cp1252").hex(),
           "no game window from %s: %s" % (target, lines))
 
-    j.step("its uninstaller, like Setup, needs no processor newer than the Pentium Pro")
+    j.step("its uninstaller, like Setup, has the game's icon and needs no processor newer "
+           "than the Pentium Pro")
+    check(icons_of(unix(DEFAULT + r"\Deinstallieren.exe")) == game_icons(),
+          "the uninstaller has not the game's icon")
     check(subprocess.run(["bash", Path(__file__).parents[1] / "processor-instructions",
                           "--pentium-pro", unix(DEFAULT + r"\Deinstallieren.exe")]).returncode
           == 0, "the uninstaller holds instructions newer than the Pentium Pro's")
