@@ -152,7 +152,14 @@ SectionEnd
 ; Removes what Setup added and nothing else: a file the person put into a folder keeps
 ; the folder.
 Section Uninstall
+    ; A game still running keeps its file: then nothing at all is removed.
+    ClearErrors
     Delete "$INSTDIR\Tolmar.exe"
+    IfErrors 0 removed
+    MessageBox MB_OK|MB_ICONSTOP "$\"$INSTDIR\Tolmar.exe$\" kann nicht gelöscht werden. Läuft das Spiel noch? Bitte beenden Sie es, und entfernen Sie es dann noch einmal." /SD IDOK
+    SetErrorLevel 2
+    Abort
+removed:
     Delete "$INSTDIR\LIESMICH.txt"
     Delete "$INSTDIR\${UNINSTALLER}"
     RMDir "$INSTDIR"

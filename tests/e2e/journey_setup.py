@@ -219,10 +219,15 @@ def journey(j):
     game = subprocess.Popen(["wine", target], stdout=subprocess.DEVNULL,
                             stderr=subprocess.DEVNULL)
     lines, status = j.probe("main", 15000, allow_fail=True)
-    game.kill()
-    game.wait(timeout=30)
     check(status == 0 and lines[0].split()[12] == GAME.encode("cp1252").hex(),
           "no game window from %s: %s" % (target, lines))
+    j.step("while it runs, installing again or uninstalling fails and changes nothing")
+    check(run(setup.nt, "/S") == 2, "Setup over the running game: exit code")
+    check(setup.uninstall(DEFAULT, "/S") == 2, "uninstall of the running game: exit code")
+    faults = setup.installed_faults(DEFAULT)
+    check(not faults, "; ".join(faults))
+    game.kill()
+    game.wait(timeout=30)
 
     j.step("its uninstaller, like Setup, has the game's icon and needs no processor newer "
            "than the Pentium Pro")
