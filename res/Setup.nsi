@@ -83,12 +83,12 @@ FunctionEnd
 
 Function un.onInit
     SetShellVarContext all
-    ; Nothing of the game left: the uninstall has run before, or the files went by hand.
+    ; The game is installed in this folder if its program is there, or if its entry names
+    ; the folder (the files went by hand). Else the uninstall has run before, or this is a
+    ; copy elsewhere, which must not take the shortcuts and the entry of an installation.
     IfFileExists "$INSTDIR\Tolmar.exe" installed
-    IfFileExists "${MENU}\*.*" installed
-    ClearErrors
-    EnumRegValue $0 HKLM "${KEY}" 0
-    IfErrors 0 installed
+    ReadRegStr $0 HKLM "${KEY}" "InstallLocation"
+    StrCmp $0 $INSTDIR installed
     MessageBox MB_OK|MB_ICONINFORMATION "${GAME} ist nicht installiert: Es gibt nichts zu entfernen." /SD IDOK
     SetErrorLevel 0
     Quit

@@ -169,13 +169,14 @@ class Setup:
         check(not MENU.exists(), "the Start-menu folder is left")
         check(registry(KEY) == {}, "the uninstall key is left")
 
-    def uninstall(self, folder, *args, wait=True, **kwargs):
-        """Runs a copy of the uninstaller on folder (_?=), so that its end is waited
-        for; its exit code, or its process. _?= comes last and unquoted: a folder with
-        spaces goes through a batch file, which Wine passes on as it is written."""
+    def uninstall(self, folder, *args, wait=True, source=None, **kwargs):
+        """Runs a copy of the uninstaller of `source` (folder) on folder (_?=), so that
+        its end is waited for; its exit code, or its process. _?= comes last and unquoted:
+        a folder with spaces goes through a batch file, which Wine passes on as written."""
         copy = DRIVE / "Deinstallieren-Kopie.exe"
-        if unix(folder + "\\Deinstallieren.exe").exists():
-            shutil.copyfile(unix(folder + "\\Deinstallieren.exe"), copy)
+        source = (source or folder) + "\\Deinstallieren.exe"
+        if unix(source).exists():
+            shutil.copyfile(unix(source), copy)
         command = [copy, *args, "_?=" + folder]
         if " " in folder:
             (DRIVE / "deinstallieren.bat").write_bytes(
@@ -236,6 +237,12 @@ def journey(j):
     check(subprocess.run(["bash", Path(__file__).parents[1] / "processor-instructions",
                           "--pentium-pro", unix(DEFAULT + r"\Deinstallieren.exe")]).returncode
           == 0, "the uninstaller holds instructions newer than the Pentium Pro's")
+
+    j.step("a copy of the uninstaller in another folder removes nothing")
+    (DRIVE / "Kopie").mkdir()
+    check(setup.uninstall(r"C:\Kopie", "/S", source=DEFAULT) == 0, "the copy's exit code")
+    faults = setup.installed_faults(DEFAULT)
+    check(not faults, "; ".join(faults))
 
     j.step("installing again over it, silently, replaces the files and leaves one entry")
     unix(DEFAULT + r"\Tolmar.exe").write_bytes(b"damaged")
