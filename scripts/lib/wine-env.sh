@@ -1,6 +1,8 @@
 # Shared by the Wine runner, the test and play commands: a project-local 32-bit Wine
-# prefix, a private Xvfb when there is no display, and Wine's services. Everything
-# started here is stopped again by its process id or through its own prefix.
+# prefix, a private Xvfb, and Wine's services. Everything started here is stopped again
+# by its process id or through its own prefix. The tests draw on their own Xvfb even
+# where a person's display is set, so that their windows, keys and clicks never reach
+# it; only scripts/play (tolmar_play) uses that display.
 
 TOLMAR_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 
@@ -36,13 +38,15 @@ else
     export WINEPREFIX="${TOLMAR_WINEPREFIX:-$TOLMAR_ROOT/build/wineprefix}"
 fi
 export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="
+# No Mono or Gecko prompts, and no menu entries or file associations on the desktop.
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 
 tolmar_started_xvfb_pid=""
 tolmar_started_wineserver=""
 
-# Starts Xvfb on a free display and exports DISPLAY. TOLMAR_XVFB_SCREEN can ask for a
-# larger screen than the default.
+# Starts Xvfb on a free display and exports DISPLAY, and TOLMAR_XVFB_DISPLAY to tell the
+# commands run inside that it is ours. TOLMAR_XVFB_SCREEN can ask for a larger screen
+# than the default.
 tolmar_start_xvfb() {
     local fdfile
     fdfile="$(mktemp)"
@@ -54,7 +58,7 @@ tolmar_start_xvfb() {
         [ -s "$fdfile" ] && break
         sleep 0.05
     done
-    export DISPLAY=":$(head -n1 "$fdfile")"
+    export DISPLAY=":$(head -n1 "$fdfile")" TOLMAR_XVFB_DISPLAY=":$(head -n1 "$fdfile")"
     rm -f "$fdfile"
 }
 
@@ -62,16 +66,25 @@ tolmar_reg_add() {
     wine reg add "$1" /v "$2" /t REG_SZ /d "$3" /f >/dev/null 2>&1
 }
 
-# Creates the prefix on first use: no window manager waits, Arial from Liberation Sans.
+# Creates the prefix on first use: Arial from Liberation Sans, and for the tests' Xvfb,
+# which has no window manager, no waits for one (Managed N); the game a person plays is
+# managed as any window.
 tolmar_prepare_prefix() {
-    [ -f "$WINEPREFIX/.tolmar-ready" ] && return 0
-    mkdir -p "$(dirname "$WINEPREFIX")"
-    wineboot -i </dev/null >/dev/null 2>&1
-    tolmar_reg_add 'HKCU\Software\Wine\X11 Driver' Managed N
-    tolmar_reg_add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes' \
-        Arial 'Liberation Sans'
-    wineserver -w
-    touch "$WINEPREFIX/.tolmar-ready"
+    if [ ! -f "$WINEPREFIX/.tolmar-ready" ]; then
+        mkdir -p "$(dirname "$WINEPREFIX")"
+        wineboot -i </dev/null >/dev/null 2>&1
+        [ "${1:-}" = managed ] || tolmar_reg_add 'HKCU\Software\Wine\X11 Driver' Managed N
+        tolmar_reg_add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes' \
+            Arial 'Liberation Sans'
+        wineserver -w
+        touch "$WINEPREFIX/.tolmar-ready"
+    fi
+    # Wine draws the caption buttons with Marlett; a prefix without it shows "0 1 r".
+    # Copied on every start, so that prefixes made before this also get it.
+    local fonts="$WINEPREFIX/drive_c/windows/Fonts"
+    if [ ! -f "$fonts/marlett.ttf" ]; then
+        cp "$(dpkg -L fonts-wine | grep -m1 '/marlett\.ttf$')" "$fonts/"
+    fi
 }
 
 # Wine tells copies of the Win32 tests that they run on Windows 95, 98 or NT 4.0, and a copy
@@ -91,17 +104,12 @@ tolmar_prepare_versions() {
 
 # Brings up what a Wine program needs; remembers what it started.
 tolmar_wine_up() {
-    if [ -z "${DISPLAY:-}" ]; then
+    # The Xvfb of the session this runs in, else a new one of our own.
+    if [ -z "${DISPLAY:-}" ] || [ "$DISPLAY" != "${TOLMAR_XVFB_DISPLAY:-}" ]; then
         tolmar_start_xvfb
     fi
     tolmar_prepare_prefix
     tolmar_prepare_versions
-    # Wine draws the caption buttons with Marlett; a prefix without it shows "0 1 r".
-    # Copied on every start, so that prefixes made before this also get it.
-    local fonts="$WINEPREFIX/drive_c/windows/Fonts"
-    if [ ! -f "$fonts/marlett.ttf" ]; then
-        cp "$(dpkg -L fonts-wine | grep -m1 '/marlett\.ttf$')" "$fonts/"
-    fi
     # A server already running for this prefix is someone else's: join it, leave it.
     if [ -z "${TOLMAR_WINE_SESSION:-}" ] && wineserver -p 2>/dev/null; then
         wineboot </dev/null >/dev/null 2>&1
@@ -122,4 +130,13 @@ tolmar_wine_down() {
         wait "$tolmar_started_xvfb_pid" 2>/dev/null
         tolmar_started_xvfb_pid=""
     fi
+}
+
+# The game on the person's display, in a prefix of its own (build/play-wineprefix or
+# TOLMAR_PLAY_PREFIX), managed by the window manager. Each game is a process of that
+# prefix's Wine server, which ends by itself after the last: ending one game ends only it.
+tolmar_play() {
+    export WINEPREFIX="${TOLMAR_PLAY_PREFIX:-$TOLMAR_ROOT/build/play-${WINEPREFIX##*/}}"
+    tolmar_prepare_prefix managed
+    wine "$@"
 }

@@ -139,7 +139,9 @@ class Journey:
         parser = argparse.ArgumentParser()
         for option in ("--exe", "--probe", "--shots"):
             parser.add_argument(option, required=True)
+        parser.add_argument("--setup", help="the folder of the Setups")
         args = parser.parse_args()
+        self.setup = args.setup
         self.name, self.exe, self.probe_exe = name, args.exe, args.probe
         self.shots = Path(args.shots) / name
         self.shots.mkdir(parents=True, exist_ok=True)
@@ -192,6 +194,20 @@ class Journey:
 
 def xdotool(*args):
     subprocess.run(["xdotool"] + [str(a) for a in args], check=True, timeout=30)
+
+
+def calls_from(exe, trace):
+    """The system functions that the code of `exe` called, from Wine's relay trace."""
+    import pefile
+    header = pefile.PE(exe, fast_load=True).OPTIONAL_HEADER
+    begin, end = header.ImageBase, header.ImageBase + header.SizeOfImage
+    calls = set()
+    with open(trace, errors="replace") as lines:
+        for line in lines:
+            m = re.match(r"[0-9a-f]+:Call ([\w.]+)\(.*\) ret=([0-9a-f]+)$", line.rstrip())
+            if m and begin <= int(m.group(2), 16) < end:
+                calls.add(m.group(1).split(".")[1])
+    return calls
 
 
 def hex_text(field):
@@ -387,17 +403,7 @@ class Game:
         return int(out[1]), hex_text(out[2].decode()).decode("cp1252")
 
     def calls_from_game(self):
-        """The system functions that the game's own code called, from the trace."""
-        import pefile
-        header = pefile.PE(self.journey.exe, fast_load=True).OPTIONAL_HEADER
-        begin, end = header.ImageBase, header.ImageBase + header.SizeOfImage
-        calls = set()
-        with open(self.trace, errors="replace") as trace:
-            for line in trace:
-                m = re.match(r"[0-9a-f]+:Call ([\w.]+)\(.*\) ret=([0-9a-f]+)$", line.rstrip())
-                if m and begin <= int(m.group(2), 16) < end:
-                    calls.add(m.group(1).split(".")[1])
-        return calls
+        return calls_from(self.journey.exe, self.trace)
 
     def exit_code(self, timeout=15):
         try:

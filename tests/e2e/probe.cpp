@@ -9,6 +9,8 @@
 //   probe dialogs                 the game's visible dialogs and their controls, with
 //                                 the check mark of each button
 //   probe wait-dialog CAPTION ms  waits for a dialog with that caption, then as above
+//   probe windows TEXT ms         waits for any program's visible top-level windows
+//                                 whose caption holds TEXT (Setup's): each as above
 //   probe counter W H N...        the move counter as the game draws it for N moves
 //                                 in a W x H client area: '#' dark, '.' light pixels
 //   probe board                   the board as a screen reader reads it: role, name,
@@ -83,7 +85,7 @@ BOOL CALLBACK PrintControl(HWND control, LPARAM)
 }
 
 struct DialogSearch {
-    DWORD gameProcess;
+    DWORD gameProcess;  // 0: any program's, whose captions hold `caption`
     const wchar_t* caption;  // null: any
     bool print;
     int found;
@@ -96,12 +98,15 @@ BOOL CALLBACK VisitTopWindow(HWND hwnd, LPARAM param)
     GetWindowThreadProcessId(hwnd, &process);
     char className[64] = "";
     GetClassNameA(hwnd, className, sizeof className);
-    if (process != search->gameProcess || !IsWindowVisible(hwnd) ||
-        std::strcmp(className, "#32770") != 0)
-        return TRUE;
     std::wstring caption = TextOf(hwnd);
-    if (search->caption && caption != search->caption)
+    if (!search->gameProcess) {
+        if (!IsWindowVisible(hwnd) || caption.find(search->caption) == std::wstring::npos)
+            return TRUE;
+    } else if (process != search->gameProcess || !IsWindowVisible(hwnd) ||
+               std::strcmp(className, "#32770") != 0 ||
+               (search->caption && caption != search->caption)) {
         return TRUE;
+    }
     ++search->found;
     if (search->print) {
         std::printf("dialog %d", hwnd == GetForegroundWindow() ? 1 : 0);
@@ -175,6 +180,19 @@ int WaitForDialog(const wchar_t* caption, DWORD timeoutMs)
         return 0;
     std::printf("no such dialog\n");
     return 2;
+}
+
+int PrintWindowsWith(const wchar_t* text, DWORD timeoutMs)
+{
+    DialogSearch search = {0, text, false, 0};
+    Poll(timeoutMs, [&search] {
+        EnumWindows(VisitTopWindow, reinterpret_cast<LPARAM>(&search));
+        return search.found ? GetDesktopWindow() : nullptr;
+    });
+    Sleep(100);  // the window's first paint and text setting
+    search.print = true;
+    EnumWindows(VisitTopWindow, reinterpret_cast<LPARAM>(&search));
+    return search.found ? 0 : 2;
 }
 
 // The id of IAccessible, here rather than from an import library, which may give code.
@@ -315,7 +333,7 @@ void PrintCounter(int width, int height, int moves)
 
 int Usage()
 {
-    std::fprintf(stderr, "usage: probe main [ms] | dialogs | wait-dialog CAPTION ms | "
+    std::fprintf(stderr, "usage: probe main [ms] | dialogs | wait-dialog CAPTION ms | windows TEXT ms | "
                          "counter W H N... | board | listen | stop\n");
     return 64;
 }
@@ -339,6 +357,8 @@ int main()
         status = game ? 0 : 2;
     } else if (command == L"wait-dialog" && argc == 4) {
         status = WaitForDialog(argv[2], std::wcstoul(argv[3], nullptr, 10));
+    } else if (command == L"windows" && argc == 4) {
+        status = PrintWindowsWith(argv[2], std::wcstoul(argv[3], nullptr, 10));
     } else if (command == L"counter" && argc >= 5) {
         for (int i = 4; i < argc; ++i)
             PrintCounter(std::wcstol(argv[2], nullptr, 10), std::wcstol(argv[3], nullptr, 10),
