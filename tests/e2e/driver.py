@@ -197,16 +197,23 @@ def xdotool(*args):
 
 
 def calls_from(exe, trace):
-    """The system functions that the code of `exe` called, from Wine's relay trace."""
+    """The system functions that the code of `exe` called, from Wine's relay trace with
+    process ids (WINEDEBUG=+pid,+relay). Only the process started, whose lines come first:
+    the programs that Wine starts for it (the desktop's explorer.exe) inherit the trace,
+    and their code may lie at the same addresses."""
     import pefile
     header = pefile.PE(exe, fast_load=True).OPTIONAL_HEADER
     begin, end = header.ImageBase, header.ImageBase + header.SizeOfImage
-    calls = set()
+    calls, first = set(), None
     with open(trace, errors="replace") as lines:
         for line in lines:
-            m = re.match(r"[0-9a-f]+:Call ([\w.]+)\(.*\) ret=([0-9a-f]+)$", line.rstrip())
-            if m and begin <= int(m.group(2), 16) < end:
-                calls.add(m.group(1).split(".")[1])
+            m = re.match(r"([0-9a-f]+):[0-9a-f]+:Call ([\w.]+)\(.*\) ret=([0-9a-f]+)$",
+                         line.rstrip())
+            if not m:
+                continue
+            first = first or m.group(1)
+            if m.group(1) == first and begin <= int(m.group(3), 16) < end:
+                calls.add(m.group(2).split(".")[1])
     return calls
 
 
@@ -246,7 +253,7 @@ class Game:
             exe = str(journey.shots / "Tolmar98.exe")
             shutil.copyfile(journey.exe, exe)
             self.trace = journey.shots / "relay.log"
-            env["WINEDEBUG"] = "+relay"
+            env["WINEDEBUG"] = "+pid,+relay"
         self.proc = subprocess.Popen(["wine", exe], stdout=subprocess.DEVNULL, env=env,
                                      stderr=open(self.trace, "wb") if self.trace
                                      else subprocess.DEVNULL)

@@ -38,7 +38,7 @@ def run(program, *args, locale=GERMAN, trace=None, timeout=120):
     """Runs a Windows program to its end; its exit code. A box left open times out."""
     env = dict(os.environ, LC_ALL=locale)
     if trace:
-        env["WINEDEBUG"] = "+relay"
+        env["WINEDEBUG"] = "+pid,+relay"
     with open(trace or os.devnull, "wb") as err:
         return subprocess.run(["wine", str(program)] + list(args), env=env, timeout=timeout,
                               stdout=subprocess.DEVNULL, stderr=err).returncode
@@ -306,7 +306,7 @@ def journey(j):
             "/d", "win98", "/f")
     shutil.copyfile(setup.ansi, DRIVE / "Setup98.exe")
     trace = j.shots / "setup98-relay.log"
-    env = dict(os.environ, LC_ALL=GERMAN, WINEDEBUG="+relay")
+    env = dict(os.environ, LC_ALL=GERMAN, WINEDEBUG="+pid,+relay")
     with open(trace, "wb") as err:
         person = subprocess.Popen(["wine", DRIVE / "Setup98.exe", "/D=" + folder], env=env,
                                   stderr=err)
