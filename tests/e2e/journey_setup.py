@@ -130,6 +130,13 @@ class Setup:
             check(time.monotonic() < deadline, "no window says %r: %s" % (text, windows))
             time.sleep(0.3)
 
+    def finish(self, person, timeout):
+        """Return on the folder page, as shown, and on the last page; Setup's exit code."""
+        xdotool("key", "Return")
+        self.window("Die Installation wurde erfolgreich abgeschlossen.")
+        xdotool("key", "Return")
+        return person.wait(timeout=timeout)
+
     def installed_faults(self, folder):
         """What differs from one installation of the game in folder."""
         faults = []
@@ -286,10 +293,7 @@ def journey(j):
     check(texts[0].rstrip() == GAME.encode("cp1252") + b" installieren", "caption: %s" % texts)
     j.save("directory-page", screen())
     xdotool("type", "--delay", 50, folder)
-    xdotool("key", "Return")
-    setup.window("Die Installation wurde erfolgreich abgeschlossen.")
-    xdotool("key", "Return")
-    check(person.wait(timeout=30) == 0, "the interactive Setup's exit code")
+    check(setup.finish(person, 30) == 0, "the interactive Setup's exit code")
     faults = setup.installed_faults(folder)
     check(not faults, "; ".join(faults))
     j.step("the game's files deleted by hand: the uninstall removes the rest")
@@ -311,10 +315,7 @@ def journey(j):
         person = subprocess.Popen(["wine", DRIVE / "Setup98.exe", "/D=" + folder], env=env,
                                   stderr=err)
         setup.window("Zielverzeichnis auswählen")
-        xdotool("key", "Return")
-        setup.window("Die Installation wurde erfolgreich abgeschlossen.")
-        xdotool("key", "Return")
-        check(person.wait(timeout=60) == 0, "Setup for 9x failed")
+        check(setup.finish(person, 60) == 0, "Setup for 9x failed")
     faults = setup.installed_faults(folder)
     check(not faults, "; ".join(faults))
     calls = calls_from(setup.ansi, trace)
