@@ -215,15 +215,43 @@ TEST_F(MainWindowMessages, RefusedMoveBeepsThenShowsTheTaskModalBox)
     }
 }
 
-// The board's object as the system hands it to a client in this process: the client
-// area's alone, where it is; requests it cannot answer are refused, and once the window
-// is gone it says so, however long the client keeps it.
+decltype(&LresultFromObject) RealLresult;
+bool LresultFails;
+
+LRESULT WINAPI FailingLresult(REFIID id, WPARAM wParam, LPUNKNOWN object)
+{
+    return LresultFails ? E_OUTOFMEMORY : RealLresult(id, wParam, object);
+}
+
+decltype(&GetProcAddress) RealGetProcAddress;
+
+FARPROC WINAPI LookUpFailingLresult(HMODULE module, LPCSTR name)
+{
+    FARPROC found = RealGetProcAddress(module, name);
+    if (HIWORD(name) == 0 || lstrcmpA(name, "LresultFromObject") != 0)
+        return found;
+    RealLresult = reinterpret_cast<decltype(&LresultFromObject)>(
+        reinterpret_cast<void (*)()>(found));
+    return reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(FailingLresult));
+}
+
+// The board's object as the system hands it to a client in this process, here a thread
+// that already runs COM in the other threading model: the client area's alone, where it
+// is; requests it cannot answer are refused, and once the window is gone it says so,
+// however long the client keeps it, and ends no COM that it did not start. What the system
+// cannot marshal is left to its default handling, never handed on as an object.
 using BoardObject = GameWindowTest;
 
 TEST_F(BoardObject, RefusesBadRequestsAndOutlivesItsWindow)
 {
+    ImportPatch lookup("kernel32.dll", "GetProcAddress", RealGetProcAddress,
+                       LookUpFailingLresult);
+    ASSERT_NE(RealGetProcAddress, nullptr);
+    ASSERT_EQ(CoInitializeEx(nullptr, COINIT_MULTITHREADED), S_OK);
     EXPECT_EQ(SendMessageW(hwnd, WM_GETOBJECT, 0, static_cast<LPARAM>(OBJID_WINDOW)), 0);
     LRESULT answer = SendMessageW(hwnd, WM_GETOBJECT, 0, static_cast<LPARAM>(OBJID_CLIENT));
+    if (!RealLresult)
+        GTEST_SKIP() << "this process looked up the board's calls before the test";
     IAccessible* board = nullptr;
     ASSERT_EQ(ObjectFromLresult(answer, AccessibleId, 0, reinterpret_cast<void**>(&board)), S_OK);
     VARIANT self = {}, other = {}, none = {}, result = {};
@@ -258,49 +286,6 @@ TEST_F(BoardObject, RefusesBadRequestsAndOutlivesItsWindow)
     EXPECT_EQ(board->get_accValue(self, &text), CO_E_OBJNOTCONNECTED);
     EXPECT_EQ(board->accLocation(&x, &y, &w, &h, self), CO_E_OBJNOTCONNECTED);
     board->Release();
-}
-
-decltype(&LresultFromObject) RealLresult;
-bool LresultFails;
-
-LRESULT WINAPI FailingLresult(REFIID id, WPARAM wParam, LPUNKNOWN object)
-{
-    return LresultFails ? E_OUTOFMEMORY : RealLresult(id, wParam, object);
-}
-
-decltype(&GetProcAddress) RealGetProcAddress;
-
-FARPROC WINAPI LookUpFailingLresult(HMODULE module, LPCSTR name)
-{
-    FARPROC found = RealGetProcAddress(module, name);
-    if (HIWORD(name) == 0 || lstrcmpA(name, "LresultFromObject") != 0)
-        return found;
-    RealLresult = reinterpret_cast<decltype(&LresultFromObject)>(
-        reinterpret_cast<void (*)()>(found));
-    return reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(FailingLresult));
-}
-
-// A thread that already runs COM in the other threading model still gets the board. What
-// the system cannot marshal is left to its default handling, never handed on as an object.
-TEST_F(BoardObject, AnswersAThreadOfEitherModelAndLeavesFailuresToTheSystem)
-{
-    ImportPatch lookup("kernel32.dll", "GetProcAddress", RealGetProcAddress,
-                       LookUpFailingLresult);
-    ASSERT_NE(RealGetProcAddress, nullptr);
-    ASSERT_EQ(CoInitializeEx(nullptr, COINIT_MULTITHREADED), S_OK);
-    LRESULT answer = SendMessageW(hwnd, WM_GETOBJECT, 0, static_cast<LPARAM>(OBJID_CLIENT));
-    if (!RealLresult)
-        GTEST_SKIP() << "this process looked up the board's calls before the test";
-    IAccessible* board = nullptr;
-    ASSERT_EQ(ObjectFromLresult(answer, AccessibleId, 0, reinterpret_cast<void**>(&board)), S_OK);
-    BSTR name = nullptr;
-    VARIANT self = {};
-    self.vt = VT_I4;
-    EXPECT_EQ(board->get_accName(self, &name), S_OK);
-    SysFreeString(name);
-    board->Release();
-    DestroyWindow(hwnd);
-    // The game ended no COM that it had not started.
     EXPECT_EQ(CoInitializeEx(nullptr, COINIT_MULTITHREADED), S_FALSE);
     CoUninitialize();
     CoUninitialize();
